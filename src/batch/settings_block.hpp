@@ -1,0 +1,11 @@
+#pragma once
+#include "work_area.hpp"
+
+namespace lorvenna {
+
+// The four-line run settings block at the head of each run's section of
+// Distribution.txt (and, when samples are taken, Sample.txt with the header of
+// the per-species sample table, and Analysis.txt); then " No. of species per weight class".
+void write_settings_block(WorkArea& wa);
+
+}  // namespace lorvenna

@@ -1,0 +1,34 @@
+#include "driver/banner.hpp"
+
+#include <string>
+
+#include "input/console.hpp"
+
+namespace lorvenna {
+namespace {
+
+std::string framed(const std::string& text) {
+    constexpr std::size_t inner = 53;
+    const std::string t = text.substr(0, inner);
+    const std::size_t left = (inner - t.size()) / 2;
+    return "*" + std::string(left, ' ') + t + std::string(inner - t.size() - left, ' ') + "*";
+}
+
+}  // namespace
+
+void print_banner(WorkArea& wa) {
+    const std::string stars(55, '*');
+    say(wa, stars);
+    say(wa, framed(""));
+    say(wa, framed("Lorvenna - virtual assemblages sampled on a grid"));
+    say(wa, framed(""));
+    say(wa, framed("Species-area relations, diversity and design bias"));
+    say(wa, framed(""));
+    say(wa, framed(std::string("Version ") + LORVENNA_VERSION));
+    say(wa, framed("Seed word: " + std::to_string(wa.random.seed())));
+    say(wa, framed(""));
+    say(wa, stars);
+    say(wa, "");
+}
+
+}  // namespace lorvenna

@@ -1,0 +1,45 @@
+#pragma once
+// The one seam between the program and the machine: console input, console
+// output, the output directory and the file system beneath it.  The real
+// program passes std::cin, std::cout and the working directory; tests pass
+// string streams, a temporary directory and, to inject faults, a file system
+// whose streams fail.
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace lorvenna {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Creates or empties a report file; nullptr when it cannot be written.
+    virtual std::unique_ptr<std::ostream> create(const std::filesystem::path& path);
+    // Opens an existing input file; nullptr when it does not exist or cannot be read.
+    virtual std::unique_ptr<std::istream> open_existing(const std::filesystem::path& path);
+};
+
+// Seconds elapsed since the session started, for the run-time report.
+using ElapsedClock = std::function<long long()>;
+ElapsedClock steady_elapsed_clock();
+
+struct Io {
+    std::istream& in;
+    std::ostream& out;
+    std::filesystem::path dir;
+    FileSystem& files;
+    ElapsedClock elapsed = steady_elapsed_clock();
+    // Set from a signal handler: the session ends in order at the next pass boundary.
+    const volatile int* stop_requested = nullptr;
+
+    std::filesystem::path path_of(const std::string& name) const {
+        std::filesystem::path p(name);
+        return p.is_absolute() ? p : dir / p;
+    }
+};
+
+FileSystem& real_file_system();
+
+}  // namespace lorvenna

@@ -1,0 +1,77 @@
+#include "driver/model_pass.hpp"
+
+#include "batch/settings_block.hpp"
+#include "community/assemblage_from_rank_order.hpp"
+#include "community/community_model.hpp"
+#include "driver/program_end.hpp"
+#include "driver/resource_guard.hpp"
+#include "input/rank_order_file.hpp"
+#include "landscape/habitat_grid.hpp"
+#include "landscape/model_start.hpp"
+#include "landscape/niches.hpp"
+#include "placement/placement.hpp"
+#include "sampling/sampling_designs.hpp"
+#include "statistics/community_statistics.hpp"
+
+namespace lorvenna {
+namespace {
+
+void build_assemblage(WorkArea& wa) {
+    if (wa.answers.from_file())
+        build_community_from_rank_order(wa);
+    else
+        build_community(wa);
+}
+
+}  // namespace
+
+void stop_if_requested(WorkArea& wa) {
+    if (wa.io.stop_requested != nullptr && *wa.io.stop_requested != 0)
+        end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
+}
+
+namespace {
+
+// Places the species one after the other; each species is sampled as soon as it is placed.
+void place_and_sample_species(WorkArea& wa) {
+    const int species = static_cast<int>(wa.species.size());
+    for (int sp = 1; sp <= species; ++sp) {
+        stop_if_requested(wa);
+        place_species(wa, sp);
+        if (sp == 1) {
+            draw_sampled_square(wa);
+            draw_unit_positions(wa);
+        }
+        write_species_map(wa, sp);
+        sample_species(wa, sp);
+    }
+}
+
+void place_and_sample(WorkArea& wa) {
+    write_placement_header(wa);
+    fill_niche_table(wa);
+    shuffle_species(wa);
+    prepare_placement(wa);
+    build_habitat_grid(wa);
+    prepare_sample_units(wa);
+    place_and_sample_species(wa);
+    evaluate_samples(wa);
+    write_placement_rows(wa);
+}
+
+}  // namespace
+
+bool run_model_pass(WorkArea& wa) {
+    if (wa.answers.from_file()) read_rank_order_block(wa);
+    check_pass_resources(wa);
+    write_settings_block(wa);
+    start_model(wa);
+    wa.derived.community_built = false;
+    build_assemblage(wa);
+    if (!wa.derived.community_built) return false;
+    if (wa.answers.sampling()) place_and_sample(wa);
+    write_community_statistics(wa);
+    return true;
+}
+
+}  // namespace lorvenna

@@ -1,0 +1,50 @@
+#include "driver/resource_guard.hpp"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "driver/program_end.hpp"
+
+namespace lorvenna {
+namespace {
+
+std::uint64_t physical_memory_bytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || page_size <= 0) return 1ULL << 34;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
+}
+
+std::string mebibytes(std::uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+}  // namespace
+
+std::uint64_t pass_memory_bytes(const WorkArea& wa) {
+    const ParameterSet& p = wa.params;
+    const auto species = static_cast<std::uint64_t>(p.Species > 0 ? p.Species : 0);
+    std::uint64_t bytes = species * sizeof(SpeciesRow);
+    if (!wa.answers.sampling()) return bytes;
+    const auto side = static_cast<std::uint64_t>(p.Areal > 0 ? p.Areal : 0);
+    const auto square = static_cast<std::uint64_t>(p.SampA > 0 ? p.SampA : 0);
+    const auto units = static_cast<std::uint64_t>(p.maxSa > 0 ? p.maxSa : 0);
+    // habitat (float), niches and species counts (int32), the counted flag (byte), cell counts (int32)
+    bytes += side * side * (sizeof(float) + 2 * sizeof(std::int32_t) + 1 + sizeof(std::int32_t));
+    // summed-area table of the sampled square and the sample table of every species and unit
+    bytes += (square + 1) * (square + 1) * sizeof(std::int64_t);
+    bytes += species * units * sizeof(std::int32_t) + units * 4 * sizeof(std::int64_t);
+    return bytes;
+}
+
+void check_pass_resources(WorkArea& wa) {
+    const std::uint64_t need = pass_memory_bytes(wa);
+    const std::uint64_t have = physical_memory_bytes() / 10 * 8;
+    if (need <= have) return;
+    const ParameterSet& p = wa.params;
+    end_program(exit_error, " Not enough memory: a grid of " + std::to_string(p.Areal) + " x " +
+                                std::to_string(p.Areal) + " cells with " + std::to_string(p.Species) +
+                                " species and " + std::to_string(p.maxSa) + " sample units needs " +
+                                mebibytes(need) + ", this machine has " + mebibytes(physical_memory_bytes()));
+}
+
+}  // namespace lorvenna

@@ -1,0 +1,80 @@
+#include "input/console.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <istream>
+#include <ostream>
+
+#include "driver/program_end.hpp"
+
+namespace lorvenna {
+
+void say(WorkArea& wa, std::string_view text) {
+    wa.io.out << ' ' << text << '\n';
+}
+
+void say_fixed(WorkArea& wa, std::string_view text) {
+    wa.io.out << text << '\n';
+}
+
+std::string read_answer_line(WorkArea& wa) {
+    wa.io.out.flush();
+    std::string line;
+    if (!std::getline(wa.io.in, line)) end_program(exit_error, " Console input ended before the answer");
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+Keyword ask_keyword(WorkArea& wa, std::initializer_list<std::string_view> prompt, std::size_t width) {
+    for (auto line : prompt) say(wa, line);
+    return keyword(read_answer_line(wa), width);
+}
+
+Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
+                   std::initializer_list<std::string_view> accepted, std::size_t width) {
+    for (;;) {
+        const Keyword answer = ask_keyword(wa, prompt, width);
+        for (auto a : accepted)
+            if (answer == keyword(a, width)) return answer;
+    }
+}
+
+namespace {
+
+std::string_view first_token(std::string_view s) {
+    const auto begin = s.find_first_not_of(" \t,");
+    if (begin == std::string_view::npos) return {};
+    const auto end = s.find_first_of(" \t,", begin);
+    return s.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+}
+
+}  // namespace
+
+std::optional<double> parse_real(std::string_view answer) {
+    std::string token(first_token(answer));
+    if (token.empty()) return std::nullopt;
+    // Fortran exponent letters d/D read as e.
+    for (char& c : token)
+        if (c == 'd' || c == 'D') c = 'e';
+    if (token.front() == '+') token.erase(0, 1);
+    double value = 0.0;
+    const auto* first = token.data();
+    const auto* last = token.data() + token.size();
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<long long> parse_integer(std::string_view answer) {
+    std::string token(first_token(answer));
+    if (token.empty()) return std::nullopt;
+    if (token.front() == '+') token.erase(0, 1);
+    long long value = 0;
+    const auto* first = token.data();
+    const auto* last = token.data() + token.size();
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last) return std::nullopt;
+    return value;
+}
+
+}  // namespace lorvenna

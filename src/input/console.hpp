@@ -1,0 +1,34 @@
+#pragma once
+// Console conversation: prompt lines, answers read as blank-padded text
+// fields or free-format numbers.  The end of console input at any prompt
+// ends the session in order with a non-zero status; it never loops.
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "work_area.hpp"
+
+namespace lorvenna {
+
+// A free-format console line: one leading blank, then the text.
+void say(WorkArea& wa, std::string_view text);
+// A fixed-layout console line, starting in column 1.
+void say_fixed(WorkArea& wa, std::string_view text);
+
+// Reads one answer line (a trailing carriage return is dropped).
+std::string read_answer_line(WorkArea& wa);
+
+// Prints the prompt lines (free format) and reads a keyword answer of the given width.
+Keyword ask_keyword(WorkArea& wa, std::initializer_list<std::string_view> prompt, std::size_t width = 7);
+
+// Repeats the prompt until the answer is one of the accepted keywords.
+Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
+                   std::initializer_list<std::string_view> accepted, std::size_t width = 7);
+
+// Reads a free-format number from an answer line: the first blank- or
+// comma-separated token; nullopt when it is not a finite number.
+std::optional<double> parse_real(std::string_view answer);
+std::optional<long long> parse_integer(std::string_view answer);
+
+}  // namespace lorvenna

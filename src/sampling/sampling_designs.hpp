@@ -1,0 +1,22 @@
+#pragma once
+// The five sampling designs: sample units, their areas and niches, the
+// sample table, the series of sample sizes and the reshufflings.
+#include "work_area.hpp"
+
+namespace lorvenna {
+
+// Largest sample size the design allows for the sampled square (maxSa clamp).
+void clamp_sample_size_to_design(ParameterSet& p);
+// Allocates the sample tables and fills areas and niches of the units.
+void prepare_sample_units(WorkArea& wa);
+// "dep": draws the unit positions (right after the offset of the sampled square);
+// "lin": sets them along the diagonal; other designs draw nothing.
+void draw_unit_positions(WorkArea& wa);
+// Tallies the cell counts of the species just placed (table position sp) into the units.
+void sample_species(WorkArea& wa, int sp);
+// After all species are placed: Cells.txt, the per-species sample table, every
+// sample-size pass with its statistics and species-area rows, and the scaling
+// analysis of the grid diagonals.
+void evaluate_samples(WorkArea& wa);
+
+}  // namespace lorvenna
