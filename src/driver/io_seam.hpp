@@ -4,6 +4,7 @@
 // program passes std::cin, std::cout and the working directory; tests pass
 // string streams, a temporary directory and, to inject faults, a file system
 // whose streams fail.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -31,8 +32,13 @@ struct Io {
     std::filesystem::path dir;
     FileSystem& files;
     ElapsedClock elapsed = steady_elapsed_clock();
-    // Set from a signal handler: the session ends in order at the next pass boundary.
+    // Set from a signal handler: the session ends in order at the next species or pass.
     const volatile int* stop_requested = nullptr;
+    // Caps on the size of a pass (0: the machine's memory, no cap on individuals).
+    // A harness that must run every input in milliseconds refuses larger passes
+    // through them; below the caps nothing changes.
+    std::uint64_t max_pass_bytes = 0;
+    double max_individuals = 0.0;
 
     std::filesystem::path path_of(const std::string& name) const {
         std::filesystem::path p(name);

@@ -69,6 +69,7 @@ bool run_model_pass(WorkArea& wa) {
     wa.derived.community_built = false;
     build_assemblage(wa);
     if (!wa.derived.community_built) return false;
+    check_individuals_to_place(wa);
     if (wa.answers.sampling()) place_and_sample(wa);
     write_community_statistics(wa);
     return true;

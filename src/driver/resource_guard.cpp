@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "driver/program_end.hpp"
@@ -38,13 +40,42 @@ std::uint64_t pass_memory_bytes(const WorkArea& wa) {
 
 void check_pass_resources(WorkArea& wa) {
     const std::uint64_t need = pass_memory_bytes(wa);
-    const std::uint64_t have = physical_memory_bytes() / 10 * 8;
-    if (need <= have) return;
     const ParameterSet& p = wa.params;
+    const std::uint64_t have = wa.io.max_pass_bytes > 0 ? wa.io.max_pass_bytes : physical_memory_bytes() / 10 * 8;
+    if (need <= have) return;
     end_program(exit_error, " Not enough memory: a grid of " + std::to_string(p.Areal) + " x " +
                                 std::to_string(p.Areal) + " cells with " + std::to_string(p.Species) +
                                 " species and " + std::to_string(p.maxSa) + " sample units needs " +
                                 mebibytes(need) + ", this machine has " + mebibytes(physical_memory_bytes()));
+}
+
+double individuals_to_place(const WorkArea& wa, double* largest) {
+    double total = 0.0;
+    double most = 0.0;
+    const bool relative = wa.params.maxD <= 0.0f;
+    const double smallest = wa.derived.smallest_abundance;
+    for (const SpeciesRow& row : wa.species) {
+        double n = row.abundance;
+        if (relative) n = smallest > 0.0 ? std::trunc(n / smallest) : 0.0;
+        if (!(n > 0.0)) continue;
+        total += n;
+        most = std::max(most, n);
+    }
+    if (largest != nullptr) *largest = most;
+    return total;
+}
+
+void check_individuals_to_place(WorkArea& wa) {
+    if (!wa.answers.sampling()) return;
+    double largest = 0.0;
+    const double total = individuals_to_place(wa, &largest);
+    // The cells count individuals in 32 bits: no species may bring more than that.
+    if (largest > 2147483647.0)
+        end_program(exit_error, " Too many individuals to place: a species has " + std::to_string(largest) +
+                                    " individuals, more than 2147483647 can be counted");
+    if (wa.io.max_individuals > 0.0 && total > wa.io.max_individuals)
+        end_program(exit_error, " Refused: " + std::to_string(total) + " individuals to place, more than the cap of " +
+                                    std::to_string(wa.io.max_individuals));
 }
 
 }  // namespace lorvenna
