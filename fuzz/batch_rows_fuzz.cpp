@@ -1,0 +1,22 @@
+// Fuzz target: a batch file of arbitrary bytes, read row by row with decoding
+// and checks, each row run as a model-only pass.
+#include <cstddef>
+#include <cstdint>
+
+#include "driver/session.hpp"
+#include "fuzz_harness.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lorvenna;
+    fuzzing::MemoryFileSystem files;
+    files.inputs["runs.txt"] = std::string(reinterpret_cast<const char*>(data), size);
+    // The first byte chooses model-only or sampling runs.
+    const bool sampling = size > 0 && (data[0] & 1) != 0;
+    std::istringstream in(sampling ? "s\nno\ng\nyes\nruns.txt\n0\nno\n" : "m\nyes\nruns.txt\n");
+    std::ostringstream out;
+    Io io{in, out, ".", files};
+    io.elapsed = [] { return 0LL; };
+    fuzzing::cap_pass_sizes(io);
+    run_session(io, 12345);
+    return 0;
+}

@@ -1,0 +1,37 @@
+// Fuzz target: a rank-order distribution file of arbitrary bytes, plain or
+// assemblage, sampled by a batch of three rows.
+#include <cstddef>
+#include <cstdint>
+
+#include "driver/session.hpp"
+#include "fuzz_harness.hpp"
+
+namespace {
+const char* const batch =
+    "header\n"
+    "20 10 4 1 1 1 seq 10 1 0 1 1 1 rnd normal 1 1 1 1 1 0 0 0 fix rmd 2 1 0 0 sha 1 fix\n"
+    "20 10 4 1 1 1 dep 10 0 0 1 1 1 rnd normal 1 1 1 1 1 1 1 1 fix rmd 2 1 2 1 simp 2 fix\n"
+    "20 10 4 1 1 1 ind 10 2 0 1 1 1 rnd normal 1 1 1 1 1 0 0 0 fix rmd 2 1 0 0 evar 2 fix\n";
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lorvenna;
+    if (size == 0) return 0;
+    fuzzing::MemoryFileSystem files;
+    // The first byte chooses an assemblage file or a plain one, with or without weights.
+    const bool assemblage = (data[0] & 1) != 0;
+    const bool weights = (data[0] & 2) != 0;
+    const std::string name = assemblage ? "Assemblage.txt" : "ranks.txt";
+    files.inputs[name] = std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+    files.inputs["runs.txt"] = batch;
+    std::string answers = "s\nno\nm\n" + name + "\n";
+    if (!assemblage) answers += weights ? "yes\n" : "no\n";
+    answers += "yes\nruns.txt\n0\nno\n";
+    std::istringstream in(answers);
+    std::ostringstream out;
+    Io io{in, out, ".", files};
+    io.elapsed = [] { return 0LL; };
+    fuzzing::cap_pass_sizes(io);
+    run_session(io, 12345);
+    return 0;
+}
