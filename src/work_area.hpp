@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "driver/io_seam.hpp"
 #include "driver/report_file.hpp"
+#include "driver/stage_times.hpp"
 #include "numerics/random_stream.hpp"
 
 namespace lorvenna {
@@ -137,6 +139,12 @@ struct SampleTables {
     std::vector<std::int64_t> niches;    // niches of unit i ("dep", "lin": cumulative)
     std::vector<int> x, y;               // first cell of unit i ("dep", "lin"), grid coordinates
     std::vector<std::int32_t> counts;    // individuals of species s in unit i: counts[s*units + i]
+    // Tally work space, allocated once per model: summed-area tables of the current
+    // species over the sampling window (counts, squared counts), and per species the
+    // sum of squared cell counts over the whole sample (Lloyd's index of patchiness).
+    std::vector<std::int64_t> summed;
+    std::vector<double> summed_squares;
+    std::vector<double> squared_counts;
     std::int32_t& count(int species_index, int unit_index) {
         return counts[static_cast<std::size_t>(species_index) * static_cast<std::size_t>(units) +
                       static_cast<std::size_t>(unit_index)];
@@ -156,6 +164,13 @@ struct RankOrderInput {
     std::string model_type = std::string(9, ' ');  // head values of an assemblage file
     float z = 0.0f, X = 0.0f, truncation = 0.0f;
     int head_species = 0;
+    // Reading position: the record read last (a batch pass steps back over it),
+    // a record stepped back over (the next read returns it), the number of the
+    // line read last, and the blocks read so far.
+    std::optional<std::string> last_record;
+    std::optional<std::string> pending_record;
+    long long line_number = 0;
+    int blocks_read = 0;
 };
 
 // The open report files of the session.
@@ -214,6 +229,9 @@ struct WorkArea {
 
     // Sampling
     SampleTables samples;
+
+    // Time per stage over the session (benchmarks read it)
+    StageTimes times;
 
     // Releases the arrays of a pass, as a batch does before its next row.
     void release_pass_arrays() {

@@ -13,6 +13,8 @@
 
 namespace lorvenna {
 
+struct WorkArea;
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -39,6 +41,8 @@ struct Io {
     // through them; below the caps nothing changes.
     std::uint64_t max_pass_bytes = 0;
     double max_individuals = 0.0;
+    // Called with the work area at the end of the session (benchmarks read times and draws).
+    std::function<void(const WorkArea&)> on_session_end = nullptr;
 
     std::filesystem::path path_of(const std::string& name) const {
         std::filesystem::path p(name);

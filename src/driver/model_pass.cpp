@@ -14,6 +14,12 @@
 #include "statistics/community_statistics.hpp"
 
 namespace lorvenna {
+
+void stop_if_requested(WorkArea& wa) {
+    if (wa.io.stop_requested != nullptr && *wa.io.stop_requested != 0)
+        end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
+}
+
 namespace {
 
 void build_assemblage(WorkArea& wa) {
@@ -23,55 +29,53 @@ void build_assemblage(WorkArea& wa) {
         build_community(wa);
 }
 
-}  // namespace
-
-void stop_if_requested(WorkArea& wa) {
-    if (wa.io.stop_requested != nullptr && *wa.io.stop_requested != 0)
-        end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
-}
-
-namespace {
-
 // Places the species one after the other; each species is sampled as soon as it is placed.
 void place_and_sample_species(WorkArea& wa) {
+    StageTimes& t = wa.times;
     const int species = static_cast<int>(wa.species.size());
     for (int sp = 1; sp <= species; ++sp) {
         stop_if_requested(wa);
-        place_species(wa, sp);
+        timed(t.placement, [&] { place_species(wa, sp); });
         if (sp == 1) {
-            draw_sampled_square(wa);
-            draw_unit_positions(wa);
+            timed(t.placement, [&] { draw_sampled_square(wa); });
+            timed(t.sampling, [&] { draw_unit_positions(wa); });
         }
-        write_species_map(wa, sp);
-        sample_species(wa, sp);
+        timed(t.output, [&] { write_species_map(wa, sp); });
+        timed(t.sampling, [&] { sample_species(wa, sp); });
     }
 }
 
 void place_and_sample(WorkArea& wa) {
-    write_placement_header(wa);
-    fill_niche_table(wa);
-    shuffle_species(wa);
-    prepare_placement(wa);
-    build_habitat_grid(wa);
-    prepare_sample_units(wa);
+    StageTimes& t = wa.times;
+    timed(t.output, [&] { write_placement_header(wa); });
+    timed(t.grid, [&] { fill_niche_table(wa); });
+    timed(t.placement, [&] {
+        shuffle_species(wa);
+        prepare_placement(wa);
+    });
+    timed(t.grid, [&] { build_habitat_grid(wa); });
+    timed(t.sampling, [&] { prepare_sample_units(wa); });
     place_and_sample_species(wa);
-    evaluate_samples(wa);
-    write_placement_rows(wa);
+    timed(t.evaluation, [&] { evaluate_samples(wa); });
+    timed(t.output, [&] { write_placement_rows(wa); });
 }
 
 }  // namespace
 
 bool run_model_pass(WorkArea& wa) {
+    StageTimes& t = wa.times;
     if (wa.answers.from_file()) read_rank_order_block(wa);
     check_pass_resources(wa);
-    write_settings_block(wa);
-    start_model(wa);
+    timed(t.output, [&] { write_settings_block(wa); });
     wa.derived.community_built = false;
-    build_assemblage(wa);
+    timed(t.model, [&] {
+        start_model(wa);
+        build_assemblage(wa);
+    });
     if (!wa.derived.community_built) return false;
     check_individuals_to_place(wa);
     if (wa.answers.sampling()) place_and_sample(wa);
-    write_community_statistics(wa);
+    timed(t.statistics, [&] { write_community_statistics(wa); });
     return true;
 }
 

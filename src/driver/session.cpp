@@ -192,6 +192,7 @@ int run_session(Io& io, std::optional<std::uint32_t> seed) {
     status = close_reports(wa, status);
     print_runtime_report(wa);
     io.out.flush();
+    if (io.on_session_end) io.on_session_end(wa);
     return status;
 }
 
