@@ -1,0 +1,242 @@
+#include "community/community_model.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "community/community_weights.hpp"
+#include "input/console.hpp"
+#include "numerics/fixed_field.hpp"
+#include "numerics/rounding.hpp"
+
+namespace lorvenna {
+
+void adjust_weight_classes(ParameterSet& p) {
+    const float species = static_cast<float>(p.Species);
+    if (p.Class > p.Species) {
+        p.SWDmy = std::clamp(p.SWDmy * species / static_cast<float>(p.Class), 1.0f, 50.0f);
+        p.SWDvar = std::sqrt(p.SWDmy);
+        p.Class = std::min(max_weight_classes, p.Species);
+    }
+    if (p.Class == 0) {
+        p.SWDmy = std::clamp(species / 2.0f, 1.0f, 50.0f);
+        p.SWDvar = std::sqrt(p.SWDmy);
+        p.Class = std::min(max_weight_classes, p.Species);
+    }
+}
+
+bool class_frequencies(const ParameterSet& p, std::array<float, max_weight_classes + 1>& freq) {
+    freq.fill(0.0f);
+    const int classes = std::clamp(p.Class, 0, max_weight_classes);
+    const bool logn = p.SWD == keyword("logn");
+    const float root_two_pi = std::sqrt(6.28318f);
+    // Position of class i on the axis of the species-weight distribution.
+    auto position = [logn](int i) {
+        return logn ? std::log(static_cast<float>(i)) : static_cast<float>(i);
+    };
+    float sum = 0.0f;
+    for (int i = 1; i <= classes; ++i) {
+        const float d = position(i) - p.SWDmy;
+        const float two_var = 2.0f * p.SWDvar * p.SWDvar;
+        // A zero deviation is the limit of a vanishing spread: only the mean itself has weight.
+        const float e = two_var > 0.0f ? std::exp(-(d * d) / two_var) : (d == 0.0f ? 1.0f : 0.0f);
+        freq[static_cast<std::size_t>(i)] = logn ? e / (root_two_pi * static_cast<float>(i)) : e / root_two_pi;
+        sum += freq[static_cast<std::size_t>(i)];
+    }
+    if (!(sum > 0.0f) && classes > 0) {
+        // Every class underflowed (no spread, or a mean far outside the classes): the
+        // limiting distribution puts all species into the class nearest the mean.
+        int best = 1;
+        for (int i = 2; i <= classes; ++i)
+            if (std::fabs(position(i) - p.SWDmy) < std::fabs(position(best) - p.SWDmy)) best = i;
+        freq[static_cast<std::size_t>(best)] = 1.0f;
+        sum = 1.0f;
+    }
+    if (!(sum > 0.0f) || !std::isfinite(sum)) return false;
+    const float species = static_cast<float>(p.Species);
+    for (int i = 1; i <= classes; ++i)
+        freq[static_cast<std::size_t>(i)] = species * freq[static_cast<std::size_t>(i)] / sum;
+    // Class 1 (weights 1 to 2) becomes the first class holding at least half a species.
+    int first = 0;
+    for (int i = 1; i <= max_weight_classes && first == 0; ++i)
+        if (freq[static_cast<std::size_t>(i)] >= 0.5f) first = i;
+    if (first == 0) return false;
+    for (int k = 1; k <= max_weight_classes; ++k) {
+        const int from = k + first - 1;
+        freq[static_cast<std::size_t>(k)] = from <= max_weight_classes ? freq[static_cast<std::size_t>(from)] : 0.0f;
+    }
+    return true;
+}
+
+void WeightSequence::next(const std::array<float, max_weight_classes + 1>& freq) {
+    if (cls > max_weight_classes || freq[static_cast<std::size_t>(cls)] < 0.5f) {
+        weight = 0.0f;  // the classes are used up: no weight for this species
+        return;
+    }
+    const int n = std::max(1, nearest<int>(freq[static_cast<std::size_t>(cls)]));
+    const float upper = std::ldexp(1.0f, exponent);
+    const float lower = std::ldexp(1.0f, exponent - 1);
+    ++in_class;
+    // Each weight comes from its rank in the class, not from adding up steps:
+    // repeated single-precision steps can fall just short of the upper bound and
+    // put an extra species into the class.  The n-th member closes the class.
+    float w = lower + static_cast<float>(in_class) * ((upper - lower) / static_cast<float>(n));
+    if (in_class >= n || upper <= w) {
+        w = upper;
+        ++exponent;
+        ++cls;
+        in_class = 0;
+    }
+    weight = w;
+}
+
+float undisturbed_abundance(const Keyword& dwd, float w, float max_ind, float a, float b, bool& known) {
+    known = true;
+    // A zero deviation of the normal forms is the limit of a vanishing spread.
+    auto bell = [b](float d) {
+        const float two_var = 2.0f * b * b;
+        return two_var > 0.0f ? std::exp(-(d * d) / two_var) : (d == 0.0f ? 1.0f : 0.0f);
+    };
+    if (dwd == keyword("linear")) return max_ind - (w - 1.0f) * a;
+    if (dwd == keyword("normal")) return bell(w - a) * max_ind;
+    if (dwd == keyword("logn")) {
+        const float wl = w > 0.0f ? w : 1.0f;
+        return bell(std::log(wl) - a) * max_ind / wl;
+    }
+    if (dwd == keyword("power")) {
+        const float x = std::pow(w, -a) * max_ind;
+        return x > 0.0f && std::isfinite(x) ? x : 1.0f;
+    }
+    if (dwd == keyword("rnd")) return max_ind;
+    known = false;
+    return 0.0f;
+}
+
+float fluctuation_factor(RandomStream& random, const ParameterSet& p, double r2) {
+    for (;;) {
+        const float u = static_cast<float>(random.uniform());
+        if (p.Flucvar == 0.0f) return u;
+        const float f = static_cast<float>(random.normal()) * p.Flucvar + p.Flucmy;
+        if (f < 0.0f) continue;
+        if (f <= 1.1f) return f;
+        if (r2 > static_cast<double>(p.Dfluc)) return f;
+    }
+}
+
+float fluctuated_abundance(const Keyword& dwd, float x, float f, bool log_type) {
+    if (!log_type) return (x - 1.0f) * f;
+    float base = x;
+    if (dwd == keyword("linear") || dwd == keyword("rnd")) {
+        if (base <= 0.0f) base = 1.0f;
+    } else if (dwd == keyword("normal") || dwd == keyword("logn")) {
+        if (base < 1e-7f) base = 1e-7f;
+    }
+    return std::exp(f * std::log(base) - 1.0f);
+}
+
+namespace {
+
+std::string species_table_header() {
+    return text_field("SpeNo", 5) + " " + "         Weight" + " " + "            Ind" + " " +
+           "Density boundary";
+}
+
+void write_species_rows(WorkArea& wa) {
+    const bool relative = !(wa.params.maxD > 0.0f);
+    const double total = wa.totals.individuals;
+    for (SpeciesRow& row : wa.species) {
+        if (relative) {
+            // Relative abundances: shares of all individuals of the community.
+            row.abundance = total > 0.0 ? static_cast<float>(row.abundance / total) : 0.0f;
+            row.undisturbed = total > 0.0 ? static_cast<float>(row.undisturbed / total) : 0.0f;
+        }
+        const int decimals = relative ? 12 : 2;
+        wa.reports.distribution.line(int_field(nearest(row.number), 5) + " " +
+                                     real_field(row.weight, 15, 2) + " " +
+                                     real_field(row.abundance, 15, decimals) + " " +
+                                     real_field(row.undisturbed, 15, decimals));
+    }
+}
+
+void abandon(WorkArea& wa, std::string_view message) {
+    say(wa, message);
+    wa.species.clear();
+    wa.totals = CommunityTotals{};
+    wa.derived.community_built = false;
+}
+
+}  // namespace
+
+void build_community(WorkArea& wa) {
+    ParameterSet& p = wa.params;
+    DerivedValues& d = wa.derived;
+    const bool model_only = !wa.answers.sampling();
+    d.community_built = false;
+    wa.totals = CommunityTotals{};
+
+    float max_ind = p.maxD > 0.0f ? static_cast<float>(p.Areal) * p.maxD * static_cast<float>(p.Areal) : 1.0e8f;
+    if (!(max_ind > 0.0f)) max_ind = 1.0f;
+    d.max_abundance = max_ind;
+    d.smallest_abundance = max_ind;
+    const float min_ind = d.min_abundance;
+
+    adjust_weight_classes(p);
+    if (!class_frequencies(p, wa.class_freq)) {
+        abandon(wa, "Error while assigning the weight-classes");
+        return;
+    }
+    std::string counts;
+    for (int i = 1; i <= std::clamp(p.Class, 0, max_weight_classes); ++i)
+        counts += int_field(nearest(wa.class_freq[static_cast<std::size_t>(i)]), 6);
+    wa.reports.distribution.line(counts);
+
+    const int species = std::max(0, p.Species);
+    wa.species.assign(static_cast<std::size_t>(species), SpeciesRow{});
+    const bool frozen = p.DWD == keyword("linear") && p.DWDmy == 0.0f && p.DWDvar == 0.0f;
+    WeightSequence weights;
+    for (int s = 1; s <= species; ++s) {
+        SpeciesRow& row = wa.species[static_cast<std::size_t>(s - 1)];
+        row.number = static_cast<float>(s);
+        if (s == 1 && model_only) wa.reports.distribution.line(species_table_header());
+
+        weights.next(wa.class_freq);
+        (void)wa.random.uniform();  // r1: drawn for the stream's sake, unused here
+        const double r2 = wa.random.uniform();
+        (void)wa.random.uniform();  // r3: serves the placement, redrawn there
+        float f = fluctuation_factor(wa.random, p, r2);
+        if (weights.weight <= 0.0f) continue;  // no class left for this species
+
+        bool known = true;
+        const float x = undisturbed_abundance(p.DWD, weights.weight, max_ind, p.DWDmy, p.DWDvar, known);
+        if (!known) {
+            abandon(wa, "Error with the DWD-function");
+            return;
+        }
+        if (frozen) f = 0.0f;
+        float n = fluctuated_abundance(p.DWD, x, f, r2 <= static_cast<double>(p.Dfluc));
+        if (!std::isfinite(n)) n = 0.0f;
+        const float a = p.Dfluc < 0.0f ? x : n;
+
+        float recorded = 0.0f;
+        if (p.maxD <= 0.0f) {
+            recorded = std::max(a, 0.0f);
+            if (recorded > 0.0f && recorded < d.smallest_abundance) d.smallest_abundance = recorded;
+        } else {
+            if (n < min_ind) continue;  // too rare to hold one individual: dropped
+            // A negative abundance means the species is absent.
+            recorded = a < 0.0f ? 0.0f : std::trunc(a) + 1.0f;
+        }
+        row.weight = weights.weight;
+        row.abundance = recorded;
+        row.undisturbed = std::max(x, 0.0f);
+        if (model_only) {
+            row.fluctuated = std::max(n, 0.0f);
+            wa.totals.biomass += row.weight * row.abundance;
+            wa.totals.individuals += static_cast<double>(row.abundance);
+        }
+    }
+    if (model_only) write_species_rows(wa);
+    d.community_built = true;
+}
+
+}  // namespace lorvenna

@@ -1,0 +1,163 @@
+#include "statistics/community_statistics.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "numerics/fixed_field.hpp"
+#include "numerics/rounding.hpp"
+
+namespace lorvenna {
+namespace {
+
+float finite_or_zero(double v) {
+    const float f = static_cast<float>(v);
+    return std::isfinite(f) ? f : 0.0f;
+}
+
+bool present(double x) { return x > 0.0 && std::isfinite(x); }
+
+// Least-squares line of ln x against rank over the middle ranks of the
+// abundances sorted in descending order; the intercept is that of ln(x/N).
+void rank_abundance(std::vector<double> x, int s, double n_total, CommunityStatistics& out) {
+    if (!(n_total > 0.0) || s < 5) return;
+    for (double& v : x)
+        if (!present(v)) v = 0.0;
+    std::sort(x.begin(), x.end(), std::greater<>());
+    const int q = s / 4;
+    const int lo = q + 1;
+    int hi = s - q;
+    if (lo >= hi) hi = s;
+    const double n = hi - lo + 1;
+    const double r_mean = (n + 1.0) / 2.0 + lo - 1;
+    double sum_y = 0.0, sum_ry = 0.0;
+    for (int r = lo; r <= hi; ++r) {
+        const double y = std::log(x[static_cast<std::size_t>(r - 1)]);
+        sum_y += y;
+        sum_ry += r * y;
+    }
+    const double y_mean = sum_y / n;
+    const double u = hi, l = lo;
+    const double sum_r2 = (u * (u + 1) * (2 * u + 1) - (l - 1) * l * (2 * l - 1)) / 6.0;
+    const double denominator = sum_r2 - r_mean * n * r_mean;
+    if (!(denominator > 0.0)) return;
+    const double slope = (sum_ry - r_mean * y_mean * n) / denominator;
+    out.rad_slope = finite_or_zero(slope);
+    out.rad_intercept = finite_or_zero(y_mean - r_mean * slope - std::log(n_total));
+}
+
+// (alpha / S) ln(N / alpha + 1), increasing in alpha towards N / S.
+double fisher_ratio(double alpha, double s, double n) { return alpha / s * std::log1p(n / alpha); }
+
+// Right-aligned column title; a title longer than its field keeps its leftmost characters.
+std::string title(std::string_view text, int width) {
+    if (static_cast<int>(text.size()) >= width) return std::string(text.substr(0, static_cast<std::size_t>(width)));
+    return blanks(width - static_cast<int>(text.size())) + std::string(text);
+}
+
+}  // namespace
+
+float fishers_alpha(double species, double individuals) {
+    const double s = species, n = individuals;
+    if (!(s >= 1.0) || !(n > s) || !std::isfinite(n)) return 0.0f;  // no finite alpha when S >= N
+    // The stepwise search on the 0.01 grid ends at the first grid point where the
+    // ratio exceeds 1.  The ratio increases with alpha, so that point is the first
+    // multiple of 0.01 above the root: bracket the root, bisect, then settle the
+    // grid point by evaluating the ratio on its neighbours.
+    double lo = 0.0, hi = 1.0;
+    while (fisher_ratio(hi, s, n) <= 1.0) {
+        lo = hi;
+        hi *= 2.0;
+        if (hi > 1.0e30) return 0.0f;  // beyond any alpha a report can hold
+    }
+    for (int i = 0; i < 200 && hi - lo > 1e-3; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (fisher_ratio(mid, s, n) > 1.0 ? hi : lo) = mid;
+    }
+    double k = std::max(1.0, std::floor(hi * 100.0) - 1.0);
+    for (int i = 0; i < 1000 && k > 1.0 && fisher_ratio((k - 1.0) / 100.0, s, n) > 1.0; ++i) k -= 1.0;
+    for (int i = 0; i < 1000 && fisher_ratio(k / 100.0, s, n) <= 1.0; ++i) k += 1.0;
+    return finite_or_zero(k / 100.0);
+}
+
+CommunityStatistics community_statistics(const std::vector<float>& weights,
+                                         const std::vector<double>& abundances,
+                                         const Keyword& index) {
+    CommunityStatistics out;
+    int s = 0;
+    double n = 0.0, biomass = 0.0, sum_ln = 0.0, sum_lb = 0.0;
+    for (std::size_t k = 0; k < abundances.size(); ++k) {
+        const double x = abundances[k];
+        if (!present(x)) continue;
+        ++s;
+        n += x;
+        if (k < weights.size()) biomass += static_cast<double>(weights[k]) * x;
+        sum_ln += std::log(x);
+        sum_lb += lb(x);
+    }
+    out.species = s;
+    out.individuals = std::isfinite(n) ? n : 0.0;
+    out.biomass = std::isfinite(biomass) ? biomass : 0.0;
+    if (s == 0) return out;
+
+    const double mean_ln = sum_ln / s, mean_lb = sum_lb / s;
+    double shannon = 0.0, simpson = 0.0, var_ln = 0.0, ss_lb = 0.0;
+    for (double x : abundances) {
+        if (!present(x)) continue;
+        const double p = x / n;
+        shannon -= p * std::log(p);
+        simpson += p * p;
+        var_ln += (std::log(x) - mean_ln) * (std::log(x) - mean_ln);
+        ss_lb += (lb(x) - mean_lb) * (lb(x) - mean_lb);
+    }
+
+    if (s >= 2) {
+        out.sd_lb = finite_or_zero(std::sqrt(ss_lb / s));
+        // Evenness is defined for every community of two or more species; a
+        // perfectly even one has evenness 1.
+        if (index == keyword("sha")) {
+            out.diversity = finite_or_zero(shannon);
+            out.evenness = finite_or_zero(shannon / std::log(static_cast<double>(s)));
+        } else if (index == keyword("simp")) {
+            const double inverse = simpson > 0.0 ? 1.0 / simpson : 0.0;
+            out.diversity = finite_or_zero(inverse);
+            out.evenness = finite_or_zero(inverse / s);
+        } else if (index == keyword("evar")) {
+            const double evar = 1.0 - 0.636620 * std::atan(var_ln / s);
+            out.evenness = finite_or_zero(evar);
+            out.diversity = finite_or_zero(s * evar);
+        }
+    }
+    rank_abundance(abundances, s, n, out);
+    out.alpha = fishers_alpha(s, n);
+    return out;
+}
+
+void write_community_statistics(WorkArea& wa) {
+    if (!wa.derived.community_built) return;
+    const bool sampling = wa.answers.sampling();
+    std::vector<float> weights;
+    std::vector<double> abundances;
+    weights.reserve(wa.species.size());
+    abundances.reserve(wa.species.size());
+    for (const SpeciesRow& row : wa.species) {
+        weights.push_back(row.weight);
+        abundances.push_back(static_cast<double>(sampling ? row.assigned : row.abundance));
+    }
+    const CommunityStatistics st = community_statistics(weights, abundances, wa.params.DivInd);
+
+    std::string head = title("No. species", 11) + " " + title("Ind. of Ass.", 15) + " " +
+                       title("     Total biomass", 18) + " ";
+    for (const char* t : {"SD lb(dens)", "  RAD slope ", " RAD Inter", "Diversity", "Evenness", "Alpha"})
+        head += title(t, 11) + " ";
+    wa.reports.distribution.line(head);
+
+    std::string row = int_field(st.species, 11) + " " + real_field(st.individuals, 15, 1) + " " +
+                      real_field(st.biomass, 18, 1) + " ";
+    for (float v : {st.sd_lb, st.rad_slope, st.rad_intercept, st.diversity, st.evenness, st.alpha})
+        row += real_field(v, 11, 4) + " ";
+    wa.reports.distribution.line(row);
+}
+
+}  // namespace lorvenna
