@@ -10,4 +10,7 @@ void build_habitat_grid(WorkArea& wa);
 void build_rmd_grid(WorkArea& wa);
 void build_super_grid(WorkArea& wa);
 
+// base^exponent in single precision by repeated squaring.
+float integer_power(float base, int exponent);
+
 }  // namespace lorvenna

@@ -1,6 +1,8 @@
 #pragma once
 // Placement of individuals: the species order, range centres along the
 // habitat gradient, clumped placing under niche limits, the species map.
+#include <string>
+
 #include "work_area.hpp"
 
 namespace lorvenna {
@@ -21,5 +23,8 @@ void draw_sampled_square(WorkArea& wa);
 void write_species_map(WorkArea& wa, int sp);
 // The species rows under the placement header, once the samples are evaluated.
 void write_placement_rows(WorkArea& wa);
+// A range centre as the map shows it: the nearest whole number in three
+// columns followed by its decimal point ("  5."); "****" when it does not fit.
+std::string centre_field(float value);
 
 }  // namespace lorvenna
