@@ -15,6 +15,17 @@ bool read_batch_header(WorkArea& wa);
 // Reads, decodes and checks the next row into the parameter set, prints the
 // rescaling line, applies the maxSa clamp.  Ends the program at the end of the
 // batch (blank line or end of file) and at the first faulty row.
+//
+// Reading rules: a line ends at "\n", "\r\n" or "\r" (the last line needs
+// no end); fields are separated by blanks or tabs.  A line with text beyond
+// 300 characters, more than 50 fields or a field longer than 50 characters
+// ends the batch with a message saying which.  Integer columns take whole
+// 32-bit numbers only ("10.0" or 3000000000 are unreadable tokens); real
+// columns take finite single-precision numbers; keyword columns keep the
+// first 7 characters of their token.  The value behind a check message takes
+// the listed width as its least width, so a wider value is still shown whole.
+// A row whose maxD x Areal x Areal exceeds the individuals a 32-bit count can
+// hold ends like a failed check.
 void read_batch_row(WorkArea& wa);
 
 }  // namespace lorvenna

@@ -11,7 +11,11 @@ std::string framed(const std::string& text) {
     constexpr std::size_t inner = 53;
     const std::string t = text.substr(0, inner);
     const std::size_t left = (inner - t.size()) / 2;
-    return "*" + std::string(left, ' ') + t + std::string(inner - t.size() - left, ' ') + "*";
+    std::string line(inner + 2, ' ');
+    line.front() = '*';
+    line.back() = '*';
+    line.replace(1 + left, t.size(), t);
+    return line;
 }
 
 }  // namespace

@@ -1,5 +1,19 @@
 #pragma once
-// Rank-order distribution files (sources "m" and "o").
+// Rank-order distribution files (sources "m" and "o"; both are read alike).
+//
+// Lines end at "\n", "\r\n" or "\r".  Lines before a line beginning with
+// "*" are passed over; then one record per species: the abundance (and with
+// body weights the weight) as the first fields, separated by blanks, tabs or
+// commas; further fields are ignored and blank lines are skipped.  A block
+// ends at the first other record, at the end of the file or after 10000 rows.
+// Only the first 300 characters of a line are read; a record whose numbers
+// run past them ends the run with a message.
+//
+// An assemblage file (name beginning with "Ass" or "ass") holds, per
+// assemblage: a title line that does not begin with a number, the head record
+// (species number, model type, z, X, truncation factor), any lines, the "*"
+// line and the records.  The title of the next assemblage ends a block; the
+// reposition of a batch pass reads the head record after it.
 #include "work_area.hpp"
 
 namespace lorvenna {
