@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.hpp"
 #include "fuzz_harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,11 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.inputs["runs.txt"] = std::string(reinterpret_cast<const char*>(data), size);
     // The first byte chooses model-only or sampling runs.
     const bool sampling = size > 0 && (data[0] & 1) != 0;
-    std::istringstream in(sampling ? "s\nno\ng\nyes\nruns.txt\n0\nno\n" : "m\nyes\nruns.txt\n");
-    std::ostringstream out;
-    Io io{in, out, ".", files};
-    io.elapsed = [] { return 0LL; };
-    fuzzing::cap_pass_sizes(io);
-    run_session(io, 12345);
+    fuzzing::run_capped_session(files, sampling ? "s\nno\ng\nyes\nruns.txt\n0\nno\n" : "m\nyes\nruns.txt\n");
     return 0;
 }

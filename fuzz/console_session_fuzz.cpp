@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.hpp"
 #include "fuzz_harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,11 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.inputs["runs.txt"] =
         "header\n20 10 3 1 1 1 seq 10 1 0 0.5 0.5 0.1 power normal 4 2 1 0.5 0 1 1 2 fix rmd 2 1 2 1 sha 1 fix\n";
     files.inputs["ranks.txt"] = "*\n100\n50\n20\n5\n1\n";
-    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    std::ostringstream out;
-    Io io{in, out, ".", files};
-    io.elapsed = [] { return 0LL; };
-    fuzzing::cap_pass_sizes(io);
-    run_session(io, 12345);
+    fuzzing::run_capped_session(files, std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }

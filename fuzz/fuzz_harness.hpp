@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/io_seam.hpp"
+#include "driver/session.hpp"
 
 namespace lorvenna::fuzzing {
 
@@ -31,6 +32,17 @@ public:
 inline void cap_pass_sizes(Io& io) {
     io.max_pass_bytes = 4u << 20;
     io.max_individuals = 20000.0;
+    io.max_uniform_draws = 2000000;
+}
+
+// Runs one whole session on the given console answers and in-memory files, under the caps.
+inline void run_capped_session(MemoryFileSystem& files, const std::string& answers) {
+    std::istringstream in(answers);
+    std::ostringstream out;
+    Io io{in, out, ".", files};
+    io.elapsed = [] { return 0LL; };
+    cap_pass_sizes(io);
+    run_session(io, 12345);
 }
 
 }  // namespace lorvenna::fuzzing

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.hpp"
 #include "fuzz_harness.hpp"
 
 namespace {
@@ -27,11 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string answers = "s\nno\nm\n" + name + "\n";
     if (!assemblage) answers += weights ? "yes\n" : "no\n";
     answers += "yes\nruns.txt\n0\nno\n";
-    std::istringstream in(answers);
-    std::ostringstream out;
-    Io io{in, out, ".", files};
-    io.elapsed = [] { return 0LL; };
-    fuzzing::cap_pass_sizes(io);
-    run_session(io, 12345);
+    fuzzing::run_capped_session(files, answers);
     return 0;
 }

@@ -41,6 +41,7 @@ struct Io {
     // through them; below the caps nothing changes.
     std::uint64_t max_pass_bytes = 0;
     double max_individuals = 0.0;
+    std::uint64_t max_uniform_draws = 0;  // checked between species
     // Called with the work area at the end of the session (benchmarks read times and draws).
     std::function<void(const WorkArea&)> on_session_end = nullptr;
 

@@ -1,5 +1,7 @@
 #include "driver/model_pass.hpp"
 
+#include <string>
+
 #include "batch/settings_block.hpp"
 #include "community/assemblage_from_rank_order.hpp"
 #include "community/community_model.hpp"
@@ -18,6 +20,8 @@ namespace lorvenna {
 void stop_if_requested(WorkArea& wa) {
     if (wa.io.stop_requested != nullptr && *wa.io.stop_requested != 0)
         end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
+    if (wa.io.max_uniform_draws > 0 && wa.random.uniform_draws() > wa.io.max_uniform_draws)
+        end_program(exit_error, " Refused: more than " + std::to_string(wa.io.max_uniform_draws) + " random draws");
 }
 
 namespace {
