@@ -43,30 +43,6 @@ constexpr std::string_view template_lines[] = {
 // Most individuals one species may have: cell and sample counts are 32-bit.
 constexpr double countable_individuals = 2147483647.0;
 
-// The value behind a check message: right-aligned in at least `width`
-// columns; a wider value widens the field instead of turning into asterisks.
-std::string value_int(std::int64_t value, int width) {
-    const std::string s = std::to_string(value);
-    return static_cast<int>(s.size()) >= width ? s : blanks(width - static_cast<int>(s.size())) + s;
-}
-
-// A real with `decimals` decimals, right-aligned in at least `width` columns.
-// A nonzero value that these decimals would show as zero, or a value too long
-// for a console line, is written in exponent form so the message names it.
-std::string value_real(double value, int width, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    std::string s(buf);
-    const bool shows_zero = s.find_first_not_of("-0.") == std::string::npos;
-    if ((shows_zero && value != 0.0) || s.size() > 20) {
-        std::snprintf(buf, sizeof buf, "%.*e", decimals, value);
-        s = buf;
-    } else if (shows_zero && s[0] == '-') {
-        s.erase(0, 1);
-    }
-    return static_cast<int>(s.size()) >= width ? s : blanks(width - static_cast<int>(s.size())) + s;
-}
-
 // The first `count` characters of a keyword as the message shows them.
 std::string excerpt(const Keyword& k, std::size_t count) {
     std::string s = printable(k.substr(0, count));
@@ -183,46 +159,46 @@ std::int64_t squared(int side) { return static_cast<std::int64_t>(side) * static
 void check_row(ParameterSet& p) {
     const std::int64_t sample_cells = squared(p.SampA);
     const double grid_cells = static_cast<double>(squared(p.Areal));
-    if (p.SampA < 1 || p.SampA > p.Areal) refuse(" Error while reading area: ", value_int(p.SampA, 3));
+    if (p.SampA < 1 || p.SampA > p.Areal) refuse(" Error while reading area: ", int_field_min(p.SampA, 3));
     if (p.maxSa < 1 || p.maxSa > sample_cells)
-        refuse(" Error while reading max. sample size: ", value_int(p.maxSa, 3));
+        refuse(" Error while reading max. sample size: ", int_field_min(p.maxSa, 3));
     if (p.minSa < 1 || p.minSa > p.maxSa || p.minSa > sample_cells)
-        refuse(" Error while reading min. sample size: ", value_int(p.minSa, 3));
-    if (p.StepSa < 1 || p.StepSa > p.maxSa) refuse(" Error while reading step width: ", value_int(p.StepSa, 3));
-    if (p.Sampfac < 1 || p.Sampfac > 10) refuse(" Error while reading sample factor ", value_int(p.Sampfac, 2));
+        refuse(" Error while reading min. sample size: ", int_field_min(p.minSa, 3));
+    if (p.StepSa < 1 || p.StepSa > p.maxSa) refuse(" Error while reading step width: ", int_field_min(p.StepSa, 3));
+    if (p.Sampfac < 1 || p.Sampfac > 10) refuse(" Error while reading sample factor ", int_field_min(p.Sampfac, 2));
     if (!one_of(p.Method, {"seq", "dep", "ind", "oct", "lin"}))
         refuse(" Error while reading method of sampling: ", excerpt(p.Method, 3));
-    if (p.Species < 1) refuse(" Error while reading No. species: ", value_int(p.Species, 3));
-    if (p.maxD > 0.0f && p.minD > p.maxD) refuse(" Error while reading min. density: ", value_real(p.minD, 9, 5));
+    if (p.Species < 1) refuse(" Error while reading No. species: ", int_field_min(p.Species, 3));
+    if (p.maxD > 0.0f && p.minD > p.maxD) refuse(" Error while reading min. density: ", real_field_min(p.minD, 9, 5));
     if (p.Dfluc < -1.0f || p.Dfluc > 1.0f)
-        refuse(" Error while reading type of density fluct.: ", value_real(p.Dfluc, 7, 2));
+        refuse(" Error while reading type of density fluct.: ", real_field_min(p.Dfluc, 7, 2));
     if (p.Flucmy < 0.0f || p.Flucmy > 1.0f)
-        refuse(" Error while reading mean of density fluct.: ", value_real(p.Flucmy, 7, 2));
+        refuse(" Error while reading mean of density fluct.: ", real_field_min(p.Flucmy, 7, 2));
     if (p.Flucvar < 0.0f || p.Flucvar > 1.0f)
-        refuse(" Error while reading standard deviation of density fluct.: ", value_real(p.Flucvar, 7, 2));
+        refuse(" Error while reading standard deviation of density fluct.: ", real_field_min(p.Flucvar, 7, 2));
     if (!one_of(p.DWD, {"logn", "normal", "linear", "rnd", "power"}))
         refuse(" Error while reading DWD distribution: ", excerpt(p.DWD, 6));
     if (!one_of(p.SWD, {"normal", "logn"})) refuse(" Error while reading SWD distribution: ", excerpt(p.SWD, 6));
     if (p.Class < 0 || (p.Class > max_weight_classes && p.Species >= p.Class))
-        refuse(" Error while reading No. of weight classes: ", value_int(p.Class, 2));
-    if (p.SWDmy < 1.0f || p.SWDmy > 50.0f) refuse(" Error while reading mean of SWD: ", value_real(p.SWDmy, 5, 2));
+        refuse(" Error while reading No. of weight classes: ", int_field_min(p.Class, 2));
+    if (p.SWDmy < 1.0f || p.SWDmy > 50.0f) refuse(" Error while reading mean of SWD: ", real_field_min(p.SWDmy, 5, 2));
     if (p.SWDvar < 0.0f || p.SWDvar > 50.0f)
-        refuse(" Error while reading standard deviation of SWD: ", value_real(p.SWDvar, 5, 2));
-    if (p.Permut < 1 || p.Permut > 20) refuse(" Error while reading the number of permutations", value_int(p.Permut, 4));
+        refuse(" Error while reading standard deviation of SWD: ", real_field_min(p.SWDvar, 5, 2));
+    if (p.Permut < 1 || p.Permut > 20) refuse(" Error while reading the number of permutations", int_field_min(p.Permut, 4));
     // exp(Class * 0.693147): a hair below 2^Class, as in the dialogue, so 2^Class itself is refused.
     const float dwd_bound = std::exp(static_cast<float>(p.Class) * 0.693147f);
-    if (p.DWDmy < 0.0f || p.DWDmy > dwd_bound) refuse(" Error while reading mean of DWD: ", value_real(p.DWDmy, 7, 2));
+    if (p.DWDmy < 0.0f || p.DWDmy > dwd_bound) refuse(" Error while reading mean of DWD: ", real_field_min(p.DWDmy, 7, 2));
     if (p.DWDvar < 0.0f || p.DWDvar > dwd_bound)
-        refuse(" Error while reading standard deviation  of DWD: ", value_real(p.DWDvar, 7, 2));
-    if (p.Aggr < 0.0f || p.Aggr > grid_cells) refuse(" Error while reading aggregation: ", value_real(p.Aggr, 7, 2));
+        refuse(" Error while reading standard deviation  of DWD: ", real_field_min(p.DWDvar, 7, 2));
+    if (p.Aggr < 0.0f || p.Aggr > grid_cells) refuse(" Error while reading aggregation: ", real_field_min(p.Aggr, 7, 2));
     if (p.AreaHet < 0.0f || p.AreaHet > grid_cells)
-        refuse(" Error while reading degree of areal heterogeneity: ", value_real(p.AreaHet, 7, 2));
-    if (p.NicheNo < 0.0f) refuse(" Error while reading niche coefficient: ", value_real(p.NicheNo, 7, 2));
-    if (p.Scale1 < 1.0f) refuse(" Error while reading the first fractal coefficient: ", value_real(p.Scale1, 7, 2));
+        refuse(" Error while reading degree of areal heterogeneity: ", real_field_min(p.AreaHet, 7, 2));
+    if (p.NicheNo < 0.0f) refuse(" Error while reading niche coefficient: ", real_field_min(p.NicheNo, 7, 2));
+    if (p.Scale1 < 1.0f) refuse(" Error while reading the first fractal coefficient: ", real_field_min(p.Scale1, 7, 2));
     clamp_fractal_dimension(p);
-    if (p.Scale2 <= 0.0f) refuse(" Error while reading the second fractal coefficient: ", value_real(p.Scale2, 7, 2));
-    if (p.Range < 0.0f) refuse(" Error while reading range coefficient: ", value_real(p.Range, 7, 2));
-    if (p.HabGrad < 0.0f) refuse(" Error while reading coefficient of habitat gradient: ", value_real(p.HabGrad, 7, 2));
+    if (p.Scale2 <= 0.0f) refuse(" Error while reading the second fractal coefficient: ", real_field_min(p.Scale2, 7, 2));
+    if (p.Range < 0.0f) refuse(" Error while reading range coefficient: ", real_field_min(p.Range, 7, 2));
+    if (p.HabGrad < 0.0f) refuse(" Error while reading coefficient of habitat gradient: ", real_field_min(p.HabGrad, 7, 2));
     if (!one_of(p.DivInd, {"sha", "simp", "evar"}))
         refuse(" Error while reading diversity index: ", excerpt(p.DivInd, 6));
     if (!one_of(p.RndHet, {"rnd", "fix"}))
@@ -264,7 +240,7 @@ void read_batch_row(WorkArea& wa) {
     derive_densities(wa);
     if (wa.derived.max_individuals > countable_individuals)
         refuse(" Error while reading max. density: ",
-               value_real(p.maxD, 9, 3) + " (" + value_real(wa.derived.max_individuals, 1, 0) +
+               real_field_min(p.maxD, 9, 3) + " (" + real_field_min(wa.derived.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");
     print_runtime_report(wa);
     say_fixed(wa, std::string(78, '-'));

@@ -53,4 +53,21 @@ std::string text_field(std::string_view text, int width) {
     return s;
 }
 
+std::string int_field_min(std::int64_t value, int width) { return right_align(std::to_string(value), width); }
+
+std::string real_field_min(double value, int width, int decimals) {
+    if (!std::isfinite(value)) value = 0.0;
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    std::string s(buf);
+    const bool shows_zero = s.find_first_not_of("-0.") == std::string::npos;
+    if ((shows_zero && value != 0.0) || s.size() > 20) {
+        std::snprintf(buf, sizeof buf, "%.*e", decimals, value);
+        s = buf;
+    } else if (shows_zero && s[0] == '-') {
+        s.erase(0, 1);
+    }
+    return right_align(s, width);
+}
+
 }  // namespace lorvenna

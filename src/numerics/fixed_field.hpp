@@ -17,6 +17,13 @@ namespace lorvenna {
 std::string int_field(std::int64_t value, int width);
 std::string real_field(double value, int width, int decimals);
 std::string text_field(std::string_view text, int width);
+
+// Numbers on console message lines, where a value must never be lost: right-
+// aligned in at least `width` columns, a wider value widens the field.  A
+// nonzero real that its decimals would show as zero, or one longer than 20
+// characters, is written in exponent form so that the message names it.
+std::string int_field_min(std::int64_t value, int width);
+std::string real_field_min(double value, int width, int decimals);
 std::string blanks(int count);
 
 }  // namespace lorvenna

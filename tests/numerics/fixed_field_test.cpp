@@ -50,3 +50,11 @@ TEST(FixedField, TextIsPaddedOrCut) {
     EXPECT_EQ(blanks(3), "   ");
     EXPECT_EQ(blanks(-1), "");
 }
+
+TEST(FixedField, MessageNumbersWidenInsteadOfLosingTheValue) {
+    EXPECT_EQ(int_field_min(0, 3), "  0");
+    EXPECT_EQ(int_field_min(5000, 3), "5000");
+    EXPECT_EQ(real_field_min(-1.5, 7, 2), "  -1.50");
+    EXPECT_EQ(real_field_min(2e-7, 7, 2), "2.00e-07");
+    EXPECT_EQ(real_field_min(-0.001, 5, 2), "-1.00e-03");
+}
