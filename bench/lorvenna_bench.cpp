@@ -1,7 +1,10 @@
 // Benchmarks: runs named scenarios (batch files in bench/scenarios) in-process
 // and reports, per scenario, the time of each stage, the random draws, the draw
 // floor (the same draws timed alone in the same process), the ratio of the
-// whole run to that floor and the peak memory.  Each scenario runs in its own
+// whole run to that floor, the share of sampling and statistics (sampling,
+// evaluation, community statistics) in the run, the peak memory, the bytes
+// the grid-sized arrays need and the growth of resident memory over the run
+// against those bytes.  Each scenario runs in its own
 // child process so that its peak memory is its own; with --repeat N the
 // median of N runs is reported.
 //
@@ -34,7 +37,26 @@ struct Measure {
     double uniform_draws = 0.0, normal_draws = 0.0;
     double floor = 0.0;
     double peak_mib = 0.0;
+    double start_mib = 0.0;  // resident memory before the session
+    double grid_mib = 0.0;   // bytes the grid-sized arrays of the model need
 };
+
+// Resident memory of this process now, MiB.
+double resident_mib() {
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0.0, resident = 0.0;
+    statm >> pages >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// What the model's grid-sized arrays need: the habitat (float) and the cell
+// counts (32 bits) of every cell, and under a niche limit the niche numbers
+// and species counts (32 bits) and the counted mark (a byte).
+double grid_array_mib(const ParameterSet& p) {
+    const double cells = static_cast<double>(p.Areal > 0 ? p.Areal : 0) * (p.Areal > 0 ? p.Areal : 0);
+    const double per_cell = 4.0 + 4.0 + (p.NicheNo > 0.0f ? 4.0 + 4.0 + 1.0 : 0.0);
+    return cells * per_cell / (1024.0 * 1024.0);
+}
 
 // Times the same numbers of draws as the run made, alone: normals first (each
 // consumes its own uniforms), then the remaining plain uniforms.
@@ -62,9 +84,11 @@ Measure run_scenario(const fs::path& scenario) {
     Measure m;
     io.on_session_end = [&m](const WorkArea& wa) {
         m.stages = wa.times;
+        if (wa.answers.sampling()) m.grid_mib = grid_array_mib(wa.params);
         m.uniform_draws = static_cast<double>(wa.random.uniform_draws());
         m.normal_draws = static_cast<double>(wa.random.normal_draws());
     };
+    m.start_mib = resident_mib();
     const auto start = std::chrono::steady_clock::now();
     run_session(io, 20261208u);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -121,9 +145,9 @@ int main(int argc, char** argv) {
             if (e.path().extension() == ".txt") scenarios.push_back(e.path());
         std::sort(scenarios.begin(), scenarios.end());
     }
-    std::printf("%-22s %8s %7s %7s %7s %7s %7s %7s %7s %12s %12s %8s %7s %8s\n", "scenario", "total_s", "model",
-                "grid", "place", "sample", "eval", "stats", "output", "uniforms", "normals", "floor_s", "ratio",
-                "peak_MiB");
+    std::printf("%-18s %7s %6s %6s %6s %6s %6s %6s %6s %11s %10s %7s %6s %6s %8s %8s %6s\n", "scenario", "total_s",
+                "model", "grid", "place", "sample", "eval", "stats", "output", "uniforms", "normals", "floor_s",
+                "ratio", "samp%", "peak_MiB", "grid_MiB", "mem_x");
     for (const auto& s : scenarios) {
         std::vector<Measure> runs;
         for (int r = 0; r < repeat; ++r) runs.push_back(run_in_child(s));
@@ -134,7 +158,12 @@ int main(int argc, char** argv) {
         };
         const double total = med([](const Measure& m) { return m.total; });
         const double floor = med([](const Measure& m) { return m.floor; });
-        std::printf("%-22s %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %7.3f %12.0f %12.0f %8.3f %7.2f %8.1f\n",
+        const double sampling = med([](const Measure& m) {
+            return m.total > 0.0 ? (m.stages.sampling + m.stages.evaluation + m.stages.statistics) / m.total : 0.0;
+        });
+        const double grid = med([](const Measure& m) { return m.grid_mib; });
+        const double growth = med([](const Measure& m) { return m.peak_mib - m.start_mib; });
+        std::printf("%-18s %7.3f %6.3f %6.3f %6.3f %6.3f %6.3f %6.3f %6.3f %11.0f %10.0f %7.3f %6.2f %6.1f %8.1f %8.1f %6.2f\n",
                     s.stem().c_str(), total, med([](const Measure& m) { return m.stages.model; }),
                     med([](const Measure& m) { return m.stages.grid; }),
                     med([](const Measure& m) { return m.stages.placement; }),
@@ -144,7 +173,8 @@ int main(int argc, char** argv) {
                     med([](const Measure& m) { return m.stages.output; }),
                     med([](const Measure& m) { return m.uniform_draws; }),
                     med([](const Measure& m) { return m.normal_draws; }), floor, floor > 0 ? total / floor : 0.0,
-                    med([](const Measure& m) { return m.peak_mib; }));
+                    100.0 * sampling, med([](const Measure& m) { return m.peak_mib; }), grid,
+                    grid > 0.0 ? growth / grid : 0.0);
         std::fflush(stdout);
     }
     return 0;

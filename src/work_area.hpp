@@ -132,6 +132,26 @@ struct NicheTable {
     }
 };
 
+// The cells the species last placed has reached, one grid index
+// ((x-1)*side + y-1) each and none twice: every cell whose count it raised
+// and, under a niche limit, every cell where it was counted.  Resets and
+// sample tallies then visit these cells instead of the whole grid.  The list
+// is kept only up to an eighth of the grid; a species that reaches more cells
+// leaves it incomplete, and whole-grid sweeps take over.
+struct ReachedCells {
+    std::unique_ptr<std::uint32_t[]> cells;  // room for `capacity` indices, the first `count` in use
+    std::size_t capacity = 0;
+    std::size_t count = 0;
+    int species = 0;        // table position of the species the list describes; 0: none
+    int side = 0;           // grid side the indices refer to
+    bool complete = false;  // every reached cell is in the list
+    void clear() {
+        count = 0;
+        species = 0;
+        complete = false;
+    }
+};
+
 // The sample units of the design and what each species has in them.
 struct SampleTables {
     int units = 0;                       // maxSa
@@ -223,6 +243,7 @@ struct WorkArea {
     SquareArray<float> habitat;               // habitat value of every cell
     NicheTable niche_table;
     SquareArray<std::int32_t> cell_counts;    // individuals of the current species per cell
+    ReachedCells reached;                     // cells of cell_counts the current species reached
     std::int64_t offset = 0;                  // sampled square: cells offset+1 .. offset+SampA
     bool offset_drawn = false;                // drawn once per model, at the first species
     float range_x = 0.0f, range_y = 0.0f;     // range centre of the current species
@@ -240,6 +261,7 @@ struct WorkArea {
         habitat.release();
         niche_table.release();
         cell_counts.release();
+        reached = ReachedCells{};
         samples.release();
         offset = 0;
         offset_drawn = false;

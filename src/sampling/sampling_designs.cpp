@@ -48,6 +48,87 @@ std::vector<std::int64_t> unit_cells(const WorkArea& wa) {
     return cells;
 }
 
+// Where the cells of the window fall among the units of the nested ("seq",
+// "oct") and independent ("ind") designs, so that a unit's contents can be
+// gathered cell by cell without a summed-area table.  A nested unit is the
+// square 1..s of the window: a cell (x, y) lies in every unit whose side s
+// reaches max(x, y), so cells are gathered by that side (their slot) and a
+// unit reads the running sum up to its own side.  Independent units are
+// disjoint diagonal blocks: a cell lies in the unit of its x when its y falls
+// in the same block, and that unit is its slot.
+class UnitSlots {
+public:
+    UnitSlots(Design d, int factor, const SampleTables& t, const Window& w)
+        : nested_(is_nested(d)), units_(t.units) {
+        if (nested_) {
+            side_of_unit_.assign(static_cast<std::size_t>(t.units), 0);
+        } else {
+            unit_at_.assign(static_cast<std::size_t>(std::max(w.side, 0)) + 1, 0);
+        }
+        for (int i = 1; i <= t.units; ++i) {
+            const Block b = unit_block(d, factor, t, w, i);
+            if (nested_) {
+                side_of_unit_[static_cast<std::size_t>(i - 1)] = b.empty() ? 0 : b.x1;
+            } else if (!b.empty()) {
+                for (int v = b.x0; v <= b.x1; ++v) unit_at_[static_cast<std::size_t>(v)] = i;
+            }
+        }
+        slots_ = static_cast<std::size_t>(nested_ ? std::max(w.side, 0) : t.units) + 1;
+    }
+
+    // Slots 1 .. slots()-1 are in use; slot 0 gathers nothing.
+    std::size_t slots() const { return slots_; }
+
+    // Slot of window cell (x, y), 1 <= x, y <= window side; 0: in no unit.
+    std::size_t slot(std::int64_t x, std::int64_t y) const {
+        if (nested_) return static_cast<std::size_t>(std::max(x, y));
+        const int u = unit_at_[static_cast<std::size_t>(x)];
+        return u != 0 && unit_at_[static_cast<std::size_t>(y)] == u ? static_cast<std::size_t>(u) : 0;
+    }
+
+    // Turns sums per slot into sums per unit in place: afterwards sums[i] is
+    // the sum over unit i (1-based) for the independent design, and the sum
+    // over the square of side s for the nested ones (see unit_slot).
+    template <typename T>
+    void settle(std::vector<T>& sums) const {
+        if (nested_)
+            for (std::size_t v = 1; v < sums.size(); ++v) sums[v] += sums[v - 1];
+    }
+
+    // The entry of settled sums that holds unit i (1-based).
+    std::size_t unit_slot(int i) const {
+        return nested_ ? static_cast<std::size_t>(side_of_unit_[static_cast<std::size_t>(i - 1)])
+                       : static_cast<std::size_t>(i);
+    }
+
+    int units() const { return units_; }
+
+private:
+    bool nested_;
+    int units_;
+    std::vector<int> side_of_unit_;  // nested: side of unit i at i-1 (0: empty)
+    std::vector<int> unit_at_;       // independent: unit of window position v (0: none)
+    std::size_t slots_ = 1;
+};
+
+// Niches of every unit of the nested and independent designs, gathered row by row.
+std::vector<std::int64_t> niches_by_cells(const UnitSlots& slots, const Window& w, float level, float phase) {
+    std::vector<std::int64_t> sums(slots.slots(), 0);
+    const int side = std::max(w.side, 0);
+    const NicheRows rows(level, phase, w.offset + 1, side);
+    std::vector<std::int64_t> row(static_cast<std::size_t>(side));
+    for (int x = 1; x <= side; ++x) {
+        rows.row(w.offset + x, row.data());
+        for (int y = 1; y <= side; ++y) sums[slots.slot(x, y)] += row[static_cast<std::size_t>(y - 1)];
+    }
+    sums[0] = 0;
+    slots.settle(sums);
+    std::vector<std::int64_t> niches(static_cast<std::size_t>(slots.units()), 0);
+    for (int i = 1; i <= slots.units(); ++i)
+        niches[static_cast<std::size_t>(i - 1)] = sums[slots.unit_slot(i)];
+    return niches;
+}
+
 // Areas and niches of the units for the sampled square where it lies now.
 // "dep" and "lin" units not yet placed get the area of a block and no niches.
 void refresh_units(WorkArea& wa) {
@@ -55,17 +136,33 @@ void refresh_units(WorkArea& wa) {
     const Design d = design_of(wa.params.Method);
     const Window w = window_of(wa);
     const int f = std::max(wa.params.Sampfac, 1);
-    std::vector<std::int64_t> niche_sums;
     const float level = wa.derived.niche_level;
     const float phase = wa.derived.niche_phase;
-    build_summed_area(niche_sums, std::max(w.side, 0), [&](int x, int y) {
-        return niche_number(level, phase, w.offset + x, w.offset + y);
-    });
+    const int side = std::max(w.side, 0);
+    // Nested and independent units from the cells directly; the blocks of
+    // "dep" and "lin" lie anywhere and may overlap: a summed-area table.
+    std::vector<std::int64_t> unit_niches;
+    std::vector<std::int64_t> niche_sums;
+    if (!is_accumulating(d)) {
+        unit_niches = niches_by_cells(UnitSlots(d, f, t, w), w, level, phase);
+    } else {
+        // Built row by row (x outer, y inner): each row's niche numbers at once.
+        const NicheRows rows(level, phase, w.offset + 1, side);
+        std::vector<std::int64_t> row(static_cast<std::size_t>(side));
+        int row_x = 0;
+        build_summed_area(niche_sums, side, [&](int x, int y) {
+            if (x != row_x) {
+                rows.row(w.offset + x, row.data());
+                row_x = x;
+            }
+            return row[static_cast<std::size_t>(y - 1)];
+        });
+    }
     std::int64_t running = 0;
     for (int i = 1; i <= t.units; ++i) {
         const auto u = static_cast<std::size_t>(i - 1);
         const Block b = unit_block(d, f, t, w, i);
-        const std::int64_t niches = block_sum(niche_sums, w.side, b);
+        const std::int64_t niches = is_accumulating(d) ? block_sum(niche_sums, w.side, b) : unit_niches[u];
         if (is_accumulating(d)) {
             const std::int64_t side = std::min(f, std::max(w.side, 0));
             t.area[u] = b.empty() ? side * side : b.cells();
@@ -124,15 +221,12 @@ void draw_unit_positions(WorkArea& wa) {
     refresh_units(wa);
 }
 
-void sample_species(WorkArea& wa, int sp) {
-    SampleTables& t = wa.samples;
-    const int k = sp - 1;
-    if (k < 0 || k >= species_rows(wa) || t.units < 1) return;
-    const Design d = design_of(wa.params.Method);
-    const Window w = window_of(wa);
-    if (w.side < 1) return;
+namespace {
 
-    // Summed-area tables of the species' counts and squared counts over the window.
+// Tally by summed-area tables of the species' counts and squared counts over
+// the window: any block in constant time, for every design.
+void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w) {
+    SampleTables& t = wa.samples;
     const SquareArray<std::int32_t>& grid = wa.cell_counts;
     const std::size_t s = static_cast<std::size_t>(w.side) + 1;
     t.summed.assign(s * s, 0);
@@ -169,6 +263,105 @@ void sample_species(WorkArea& wa, int sp) {
             squares += q;                   // the units are pooled
         }
     }
+}
+
+// Squared counts are summed in double precision.  While every sum of them
+// stays below 2^53 each partial sum is a whole number held exactly, so the
+// order of summation cannot change the result; from there on only the
+// summed-area tables give the very same roundings.
+constexpr std::uint64_t exact_in_double = std::uint64_t{1} << 53;
+constexpr std::int64_t largest_exact_square_root = 94906265;  // 94906266^2 > 2^53
+
+// Tally of the nested ("seq", "oct") and independent ("ind") designs from
+// the occupied cells alone.  A nested unit is the square 1..s of the window,
+// so a cell (x, y) lies in every unit whose side s reaches max(x, y): cells
+// are summed by that side and the units read prefix sums.  Independent units
+// are disjoint diagonal blocks: a cell lies in the unit of its x when its y
+// falls in the same block.  The cells come from the list the placement kept,
+// or from a sweep of the window.  False, with nothing written, when the sum
+// of squared counts over the window leaves the exact range.
+bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w) {
+    SampleTables& t = wa.samples;
+    const SquareArray<std::int32_t>& grid = wa.cell_counts;
+    const int square = w.side;
+    const bool nested = is_nested(d);
+
+    const UnitSlots unit_slots(d, wa.params.Sampfac, t, w);
+    // Per side (nested) or per unit (independent): individuals and squared counts.
+    const std::size_t slots = unit_slots.slots();
+    std::vector<std::int64_t> sums(slots, 0);
+    std::vector<std::uint64_t> square_sums(slots, 0);
+    std::uint64_t window_squares = 0;
+    bool exact = true;
+    auto add = [&](std::int64_t x, std::int64_t y, std::int64_t c) {
+        if (c == 0) return;
+        if (c > largest_exact_square_root || c < -largest_exact_square_root) {
+            exact = false;
+            return;
+        }
+        const auto q = static_cast<std::uint64_t>(c * c);
+        window_squares += q;
+        if (window_squares >= exact_in_double) exact = false;
+        const std::size_t slot = unit_slots.slot(x, y);
+        if (slot == 0) return;
+        sums[slot] += c;
+        square_sums[slot] += q;
+    };
+
+    // The list, when it is shorter than the window; the window otherwise.
+    const ReachedCells& reached = wa.reached;
+    const auto window_cells = static_cast<std::size_t>(square) * static_cast<std::size_t>(square);
+    if (reached.species == sp && reached.complete && reached.side == grid.side && grid.side > 0 &&
+        reached.count < window_cells / 2) {
+        const auto side = static_cast<std::uint32_t>(grid.side);
+        const std::int32_t* const count = grid.cells.data();
+        for (std::size_t n = 0; n < reached.count && exact; ++n) {
+            const std::uint32_t i = reached.cells[n];
+            const std::int64_t x = static_cast<std::int64_t>(i / side) + 1 - w.offset;
+            const std::int64_t y = static_cast<std::int64_t>(i % side) + 1 - w.offset;
+            if (x >= 1 && x <= square && y >= 1 && y <= square) add(x, y, count[i]);
+        }
+    } else {
+        const int last = static_cast<int>(std::min<std::int64_t>(square, grid.side - w.offset));
+        for (int x = 1; x <= last && exact; ++x) {
+            const std::int32_t* const row = &grid.at(static_cast<int>(w.offset + x), static_cast<int>(w.offset + 1));
+            for (int y = 1; y <= last; ++y)
+                if (row[y - 1] != 0) add(x, y, row[y - 1]);
+        }
+    }
+    if (!exact) return false;
+
+    double& squares = t.squared_counts[static_cast<std::size_t>(k)];
+    auto put = [&](int i, std::int64_t c) {
+        t.count(k, i - 1) = static_cast<std::int32_t>(
+            std::min<std::int64_t>(c, std::numeric_limits<std::int32_t>::max()));
+    };
+    unit_slots.settle(sums);
+    unit_slots.settle(square_sums);
+    for (int i = 1; i <= t.units; ++i) put(i, sums[unit_slots.unit_slot(i)]);
+    if (nested) {
+        squares = static_cast<double>(square_sums[unit_slots.unit_slot(t.units)]);  // the largest unit is the sample
+    } else {
+        std::uint64_t pooled = 0;  // the units are pooled
+        for (int i = 1; i <= t.units; ++i) pooled += square_sums[static_cast<std::size_t>(i)];
+        squares = static_cast<double>(pooled);
+    }
+    return true;
+}
+
+}  // namespace
+
+void sample_species(WorkArea& wa, int sp, TallyMethod method) {
+    SampleTables& t = wa.samples;
+    const int k = sp - 1;
+    if (k < 0 || k >= species_rows(wa) || t.units < 1) return;
+    const Design d = design_of(wa.params.Method);
+    const Window w = window_of(wa);
+    if (w.side < 1) return;
+
+    const bool by_cells = method == TallyMethod::automatic && !is_accumulating(d);
+    if (by_cells && tally_by_cells(wa, k, sp, d, w)) return;
+    tally_by_summed_areas(wa, k, d, w);
 }
 
 void evaluate_samples(WorkArea& wa) {

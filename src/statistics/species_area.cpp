@@ -1,6 +1,9 @@
 #include "statistics/species_area.hpp"
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <string_view>
 
 #include "numerics/fixed_field.hpp"
 
@@ -19,16 +22,68 @@ LineFit log_log_fit(const std::vector<double>& area, const std::vector<double>& 
     return fit_line(lx, ly);
 }
 
+// The rows of a pass hold one field per sample size, a million and more
+// fields for a long series, so they are written straight into one string.
+// Each field comes out exactly as int_field / real_field would write it; a
+// value that needs their exponent form or wider columns goes through them.
+constexpr int row_width = 6;
+
+// Appends v right-aligned in the row's field and a blank.
+void append_int(std::string& s, std::int64_t v) {
+    if (v < -99999 || v > 999999) {
+        s += int_field(v, row_width);
+        s += ' ';
+        return;
+    }
+    char digits[row_width];
+    int used = 0;
+    std::uint64_t m = static_cast<std::uint64_t>(v < 0 ? -v : v);
+    do {
+        digits[row_width - 1 - used++] = static_cast<char>('0' + m % 10);
+        m /= 10;
+    } while (m != 0);
+    if (v < 0) digits[row_width - 1 - used++] = '-';
+    s.append(static_cast<std::size_t>(row_width - used), ' ');
+    s.append(digits + (row_width - used), static_cast<std::size_t>(used));
+    s += ' ';
+}
+
+// Appends v with one decimal right-aligned in the row's field and a blank.
+// std::to_chars with a precision writes the digits printf("%.1f") writes.
+void append_real(std::string& s, double v) {
+    char text[32];
+    const auto [end, error] = std::isfinite(v) && std::fabs(v) < 99999.0
+                                  ? std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 1)
+                                  : std::to_chars_result{text, std::errc::value_too_large};
+    if (error != std::errc{}) {
+        s += real_field(v, row_width, 1);
+        s += ' ';
+        return;
+    }
+    std::string_view digits(text, static_cast<std::size_t>(end - text));
+    if (digits == "-0.0") digits.remove_prefix(1);  // no negative zero
+    if (digits.size() > static_cast<std::size_t>(row_width)) {
+        s += real_field(v, row_width, 1);
+        s += ' ';
+        return;
+    }
+    s.append(static_cast<std::size_t>(row_width) - digits.size(), ' ');
+    s += digits;
+    s += ' ';
+}
+
 template <typename T>
 std::string int_row(const std::vector<T>& values) {
     std::string s;
-    for (const T v : values) s += int_field(static_cast<std::int64_t>(v), 6) + " ";
+    s.reserve(values.size() * (row_width + 1));
+    for (const T v : values) append_int(s, static_cast<std::int64_t>(v));
     return s;
 }
 
 std::string real_row(const std::vector<double>& values) {
     std::string s;
-    for (const double v : values) s += real_field(v, 6, 1) + " ";
+    s.reserve(values.size() * (row_width + 1));
+    for (const double v : values) append_real(s, v);
     return s;
 }
 
@@ -104,16 +159,22 @@ SpeciesAreaRows species_area_rows(Design d, const SampleCounts& counts,
     // One pass over the species: presence per unit, occupancy, endemics, bootstrap.
     std::vector<int> present(un, 0), endemic_of_unit(un, 0);
     r.occupancy.assign(un, 0);
+    int* const present_in = present.data();
     for (int k = 0; k < counts.species; ++k) {
-        int occupied = 0, only = -1;
+        // Counted without branches (the loop vectorises); the unit of a
+        // species found in one unit only is looked up afterwards.
+        const std::int32_t* const of_species = counts.data + static_cast<std::size_t>(k) * static_cast<std::size_t>(counts.units);
+        int occupied = 0;
         for (int u = 0; u < n; ++u) {
-            if (counts.at(k, u) > 0) {
-                ++occupied;
-                ++present[static_cast<std::size_t>(u)];
-                only = u;
-            }
+            const int found = of_species[u] > 0 ? 1 : 0;
+            occupied += found;
+            present_in[u] += found;
         }
         if (occupied == 0) continue;
+        int only = -1;
+        if (occupied == 1)
+            for (int u = 0; u < n && only < 0; ++u)
+                if (of_species[u] > 0) only = u;
         ++r.species_sampled;
         ++r.occupancy[static_cast<std::size_t>(occupied - 1)];
         r.bootstrap += std::pow(1.0 - static_cast<double>(occupied) / n, n);

@@ -49,14 +49,28 @@ TEST(NicheTable, FilledFromLevelAndPhaseWithoutDraws) {
     EXPECT_NE(t.niches.at(1, 1), t.niches.at(5, 1));
 }
 
-TEST(NicheTable, NoLevelMeansNoLimitAndEveryEntryZero) {
+TEST(NicheTable, NoLevelMeansNoLimitAndNoTable) {
     Session s;
     s.wa.params.Areal = 4;
     s.wa.niche_table.species_count.allocate(4, 9);  // left over from a model before
+    s.wa.niche_table.counted.allocate(4, 1);
     s.wa.derived.niche_level = 0.0f;
     s.wa.derived.niche_phase = 0.5f;
     fill_niche_table(s.wa);
-    ASSERT_EQ(s.wa.niche_table.niches.side, 4);
+    // Nothing is ever refused, so the model keeps no grid-sized niche arrays.
+    EXPECT_EQ(s.wa.niche_table.niches.side, 0);
+    EXPECT_TRUE(s.wa.niche_table.species_count.cells.empty());
+    EXPECT_TRUE(s.wa.niche_table.counted.cells.empty());
+}
+
+TEST(NicheTable, LimitWithoutLevelRefusesEveryCell) {
+    Session s;
+    s.wa.params.Areal = 3;
+    s.wa.params.NicheNo = 1.0f;  // a limit whose level rounds to nothing
+    s.wa.niche_table.species_count.allocate(3, 9);
+    s.wa.derived.niche_level = 0.0f;
+    fill_niche_table(s.wa);
+    ASSERT_EQ(s.wa.niche_table.niches.side, 3);
     for (int v : s.wa.niche_table.niches.cells) EXPECT_EQ(v, 0);
     for (int v : s.wa.niche_table.species_count.cells) EXPECT_EQ(v, 0);
 }

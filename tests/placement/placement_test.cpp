@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <numeric>
+#include <vector>
 
 #include "driver/program_end.hpp"
 #include "landscape/habitat_grid.hpp"
@@ -363,6 +364,61 @@ TEST(PlacementMap, CentreShowsTheNearestWholeNumberWithItsPoint) {
     EXPECT_EQ(centre_field(999.0f), "999.");
     EXPECT_EQ(centre_field(1000.0f), "****");
     EXPECT_EQ(centre_field(-123.0f), "****");
+}
+
+}  // namespace
+}  // namespace lorvenna
+
+namespace lorvenna {
+namespace {
+
+// Places species 1..3 of a small model with the given niche level, clearing
+// the list of reached cells before each species when `forget` is set, so that
+// every reset sweeps the whole grid.  Returns the counts after each species.
+std::vector<std::vector<std::int32_t>> counts_after_each_species(bool forget, float niches, float range) {
+    Session s;
+    s.set_species({400.0f, 35.0f, 900.0f});
+    s.wa.params.Areal = 23;
+    s.wa.params.Aggr = 1.5f;
+    s.wa.params.NicheNo = niches;
+    s.wa.params.Range = range;
+    s.wa.derived.niche_level = niches;
+    s.wa.derived.niche_phase = 0.4f;
+    s.wa.derived.heterogeneity = 0.7f;
+    prepare(s);
+    for (std::size_t i = 0; i < s.wa.habitat.cells.size(); ++i)
+        s.wa.habitat.cells[i] = static_cast<float>(i % 7) * 0.9f - 1.5f;
+    s.wa.random.reseed(31337u);
+    std::vector<std::vector<std::int32_t>> after;
+    for (int sp = 1; sp <= 3; ++sp) {
+        if (forget) s.wa.reached.clear();
+        place_species(s.wa, sp);
+        after.push_back(s.wa.cell_counts.cells);
+        // The list names every cell the species occupies, each once.
+        if (s.wa.reached.complete) {
+            std::vector<std::uint32_t> listed(s.wa.reached.cells.get(), s.wa.reached.cells.get() + s.wa.reached.count);
+            std::sort(listed.begin(), listed.end());
+            EXPECT_EQ(std::adjacent_find(listed.begin(), listed.end()), listed.end()) << "species " << sp;
+            for (std::size_t c = 0; c < s.wa.cell_counts.cells.size(); ++c) {
+                if (s.wa.cell_counts.cells[c] != 0) {
+                    EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), static_cast<std::uint32_t>(c)))
+                        << "species " << sp << " cell " << c;
+                }
+            }
+        }
+    }
+    return after;
+}
+
+TEST(PlacementReset, ResettingTheReachedCellsEqualsClearingTheGrid) {
+    for (const float niches : {0.0f, 2.0f})
+        for (const float range : {0.0f, 4.0f}) {
+            const auto listed = counts_after_each_species(false, niches, range);
+            const auto swept = counts_after_each_species(true, niches, range);
+            EXPECT_EQ(listed, swept) << "niches " << niches << " range " << range;
+            // The species leave different patterns, so a stale count would show.
+            EXPECT_NE(listed[0], listed[1]);
+        }
 }
 
 }  // namespace

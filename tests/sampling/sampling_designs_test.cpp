@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <numeric>
 #include <sstream>
@@ -396,4 +398,106 @@ TEST(SamplingReports, EveryPassWritesOneSampleRowAndEightAnalysisRows) {
     ASSERT_EQ(grid.size(), 20u);
     EXPECT_EQ(tokens(grid[2]), (std::vector<std::string>{"3", std::to_string((3 * 3 + 3 * 5) % 7) + ".00000",
                                                          std::to_string((3 * 3 + 18 * 5) % 7) + ".00000"}));
+}
+
+namespace {
+
+// Tallies of every unit and the squared counts of one species.
+struct Tally {
+    std::vector<std::int32_t> counts;
+    double squares = 0.0;
+    bool operator==(const Tally&) const = default;
+};
+
+Tally tally_of(Model& m, int sp, TallyMethod method) {
+    sample_species(m.wa, sp, method);
+    const SampleTables& t = m.wa.samples;
+    Tally r;
+    for (int u = 0; u < t.units; ++u) r.counts.push_back(t.counts[static_cast<std::size_t>(sp - 1) * t.units + u]);
+    r.squares = t.squared_counts[static_cast<std::size_t>(sp - 1)];
+    return r;
+}
+
+}  // namespace
+
+// The nested and independent designs tally the occupied cells alone, from
+// the placement's list of reached cells or from a sweep of the window; the
+// summed-area tables serve as the reference on random fixtures: sparse and
+// dense patterns, square offsets, factors, and counts far beyond the range
+// in which squared counts stay exact in double precision.
+TEST(SamplingTally, CellByCellEqualsSummedAreas) {
+    std::uint32_t seed = 12345u;
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    int checked = 0, beyond_exact = 0;
+    std::int64_t found = 0;
+    for (const char* method : {"seq", "oct", "ind"})
+        for (const int factor : {1, 3})
+            for (const int fill_percent : {2, 40, 100})
+                for (const std::int32_t most : {9, 2000000000}) {
+                    const int areal = 29 + static_cast<int>(next(12));
+                    const int sampa = 11 + static_cast<int>(next(static_cast<std::uint32_t>(areal - 11)));
+                    Model m(method, areal, sampa, factor, 40, 2);
+                    clamp_sample_size_to_design(m.wa.params);
+                    prepare_sample_units(m.wa);
+                    m.wa.offset = next(static_cast<std::uint32_t>(areal - sampa + 1));
+                    draw_unit_positions(m.wa);
+                    for (int sp = 1; sp <= 2; ++sp) {
+                        std::vector<std::uint32_t> occupied;
+                        for (std::size_t i = 0; i < m.wa.cell_counts.cells.size(); ++i) {
+                            const bool filled = next(100) < static_cast<std::uint32_t>(fill_percent);
+                            m.wa.cell_counts.cells[i] =
+                                filled ? 1 + static_cast<std::int32_t>(next(static_cast<std::uint32_t>(most))) : 0;
+                            if (filled) occupied.push_back(static_cast<std::uint32_t>(i));
+                        }
+                        const Tally reference = tally_of(m, sp, TallyMethod::summed_areas);
+                        m.wa.reached = ReachedCells{};
+                        const Tally swept = tally_of(m, sp, TallyMethod::automatic);
+                        // The list as the placement leaves it, in the order the cells were reached.
+                        std::reverse(occupied.begin(), occupied.end());
+                        ReachedCells& r = m.wa.reached;
+                        r.capacity = occupied.size() + 1;
+                        r.cells = std::make_unique<std::uint32_t[]>(r.capacity);
+                        std::copy(occupied.begin(), occupied.end(), r.cells.get());
+                        r.count = occupied.size();
+                        r.species = sp;
+                        r.side = areal;
+                        r.complete = true;
+                        const Tally listed = tally_of(m, sp, TallyMethod::automatic);
+                        EXPECT_EQ(swept, reference) << method << " f " << factor << " fill " << fill_percent;
+                        EXPECT_EQ(listed, reference) << method << " f " << factor << " fill " << fill_percent;
+                        for (const std::int32_t c : reference.counts) found += c;
+                        if (reference.squares >= 9007199254740992.0) ++beyond_exact;
+                        ++checked;
+                    }
+                }
+    EXPECT_EQ(checked, 72);
+    EXPECT_GT(found, 0);
+    EXPECT_GT(beyond_exact, 0) << "the fixtures reach squared counts beyond 2^53";
+}
+
+// A list that belongs to another species, or is incomplete, is not used.
+TEST(SamplingTally, ListOfAnotherSpeciesIsIgnored) {
+    Model m("seq", 12, 10, 1, 10, 2);
+    prepare_sample_units(m.wa);
+    draw_unit_positions(m.wa);
+    m.wa.cell_counts.at(2, 3) = 4;
+    m.wa.cell_counts.at(9, 9) = 5;
+    ReachedCells& r = m.wa.reached;
+    r.capacity = 4;
+    r.cells = std::make_unique<std::uint32_t[]>(r.capacity);
+    r.cells[0] = 1 * 12 + 2;  // cell (2, 3) only
+    r.count = 1;
+    r.side = 12;
+    r.complete = true;
+    r.species = 1;  // but species 2 is tallied
+    sample_species(m.wa, 2);
+    EXPECT_EQ(m.wa.samples.count(1, 9), 9);
+    r.species = 2;
+    r.complete = false;
+    sample_species(m.wa, 2);
+    EXPECT_EQ(m.wa.samples.count(1, 9), 9);
+    EXPECT_EQ(m.wa.samples.squared_counts[1], 41.0);
 }
