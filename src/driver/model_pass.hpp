@@ -9,8 +9,5 @@ namespace lorvenna {
 // Returns false when the community could not be built (nothing more is written).
 bool run_model_pass(WorkArea& wa);
 
-// Ends the session in order when the user interrupted it (SIGINT, SIGTERM)
-// or when the session's cap on random draws is passed.
-void stop_if_requested(WorkArea& wa);
 
 }  // namespace lorvenna

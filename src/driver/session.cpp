@@ -7,6 +7,7 @@
 #include "batch/batch_file.hpp"
 #include "driver/banner.hpp"
 #include "driver/model_pass.hpp"
+#include "driver/session_limits.hpp"
 #include "driver/program_end.hpp"
 #include "driver/runtime_report.hpp"
 #include "input/console.hpp"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/program_end.hpp"
+#include "driver/session_limits.hpp"
 #include "input/console.hpp"
 #include "landscape/grid_arrays.hpp"
 #include "landscape/habitat_grid.hpp"
@@ -253,6 +254,7 @@ bool draw_range_centre(WorkArea& wa, int sp, std::int64_t most_draws) {
 
 // Everything the placing loop of one species reads and changes.
 struct PlacingRun {
+    WorkArea& session;     // for interruptions and the session's limits
     RandomStream& stream;  // the session's stream; the loop draws from a copy
     const SpeciesRow& row;
     const NicheTable& niches;
@@ -333,9 +335,23 @@ void placing_loop(PlacingRun& r) {
             list_complete = list_complete && !is_new;
         }
     };
+    // The run's state goes back before the loop ends, normally or not.
+    auto hand_back = [&] {
+        r.stream = random;
+        r.listed = listed;
+        r.list_complete = list_complete;
+        r.placed = placed;
+        r.gave_up = gave_up;
+        r.done = done;
+    };
     // One miss: true when the species has to be given up.
     auto miss = [&](std::int64_t placed_now) {
         ++misses;
+        // A long run of misses can be interrupted by the user.
+        if ((misses & 0xFFFF) == 0) {
+            hand_back();
+            stop_if_requested(r.session);
+        }
         if (misses == check_after && !room_checked) {
             room_checked = true;
             const AxisOdds ox{Ranged, cx, range, side};
@@ -347,15 +363,6 @@ void placing_loop(PlacingRun& r) {
             if (!(chance > 0.0) || clumps > chance * draw_budget) return gave_up = true;
         }
         return gave_up = misses >= give_up_after;
-    };
-    // The run's state goes back before the loop ends, normally or not.
-    auto hand_back = [&] {
-        r.stream = random;
-        r.listed = listed;
-        r.list_complete = list_complete;
-        r.placed = placed;
-        r.gave_up = gave_up;
-        r.done = done;
     };
 
     [[maybe_unused]] CellLookahead ahead(random.seed(), n, stride);
@@ -511,7 +518,7 @@ void place_species(WorkArea& wa, int sp) {
     gave_up = 0.0f < orig && (gave_up || xs.empty() || ys.empty());
     const bool off_grid = gave_up;
 
-    PlacingRun run{wa.random, row, niches, xs, ys};
+    PlacingRun run{wa, wa.random, row, niches, xs, ys};
     run.habitat = grid.cells.data();
     run.count = counts.cells.data();
     if (limited) {
