@@ -201,6 +201,8 @@ struct ReportFiles {
     ReportFile cells{"Cells.txt"};
     ReportFile map{"Map.txt"};
     ReportFile grid{"Grid.txt"};
+
+    std::array<ReportFile*, 6> all() { return {&distribution, &sample, &analysis, &cells, &map, &grid}; }
 };
 
 // Answers of the start-up questions that shape the session.

@@ -129,9 +129,7 @@ void start_session(WorkArea& wa) {
 }
 
 void flush_reports(WorkArea& wa) {
-    for (ReportFile* f : {&wa.reports.distribution, &wa.reports.sample, &wa.reports.analysis, &wa.reports.cells,
-                          &wa.reports.map, &wa.reports.grid})
-        f->flush();
+    for (ReportFile* f : wa.reports.all()) f->flush();
 }
 
 // The main loop: one pass per parameter set.
@@ -156,8 +154,7 @@ void run_main_loop(WorkArea& wa) {
 
 // Closes every report file; a failure to close names the file and raises the status.
 int close_reports(WorkArea& wa, int status) {
-    for (ReportFile* f : {&wa.reports.distribution, &wa.reports.sample, &wa.reports.analysis, &wa.reports.cells,
-                          &wa.reports.map, &wa.reports.grid}) {
+    for (ReportFile* f : wa.reports.all()) {
         try {
             f->close();
         } catch (const ProgramEnd& failure) {
