@@ -238,7 +238,7 @@ void read_batch_row(WorkArea& wa) {
     check_row(p);
     clamp_sample_size_to_design(p);
     derive_densities(wa);
-    if (wa.derived.max_individuals > countable_individuals)
+    if (wa.answers.sampling() && wa.derived.max_individuals > countable_individuals)
         refuse(" Error while reading max. density: ",
                real_field_min(p.maxD, 9, 3) + " (" + real_field_min(wa.derived.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");

@@ -197,10 +197,17 @@ TEST(BatchFile, LargeSidesNeitherOverflowTheChecksNorRunBeyondWhatCanBeCounted) 
                "\n");
     const auto end = b.next_row();
     EXPECT_FALSE(end) << end->message;
-    // One individual per cell of a 46341 x 46341 grid: 2^31 and more per species.
-    EXPECT_EQ(refusal({{"Areal", "46341"}, {"SampA", "10"}}).rfind(
-                  " Error while reading max. density:     1.000 (2147488281 individuals", 0),
-              0u);
+    // One individual per cell of a 46341 x 46341 grid: 2^31 and more per species,
+    // more than the cells of a sampling run can count; a model-only run needs no cell counts.
+    const std::string big_grid = batch_row({{"Areal", "46341"}, {"SampA", "10"}}) + "\n";
+    RowBench sampling(big_grid);
+    sampling.wa.answers.mode = keyword("s");
+    const auto refused = sampling.next_row();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->message.rfind(" Error while reading max. density:     1.000 (2147488281 individuals", 0), 0u);
+    RowBench model_only(big_grid);
+    const auto accepted = model_only.next_row();
+    EXPECT_FALSE(accepted) << accepted->message;
 }
 
 TEST(BatchFile, CarriageReturnsTabsAndUnreadableLines) {
