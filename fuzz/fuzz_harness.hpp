@@ -30,7 +30,7 @@ public:
 
 // Small caps so that every input runs in milliseconds: larger passes are refused.
 inline void cap_pass_sizes(Io& io) {
-    io.max_pass_bytes = 4u << 20;
+    io.max_pass_bytes = 1u << 20;
     io.max_individuals = 20000.0;
     io.max_uniform_draws = 2000000;
 }

@@ -134,13 +134,18 @@ void placing_loop(PlacingRun& r) {
         r.done = done;
     };
     // One miss: true when the species has to be given up.
+    // Every 65536 cell choices the user may interrupt a long species, and the
+    // session's limits are looked at.
+    std::uint32_t choices_since_check = 0;
+    auto checkpoint = [&] {
+        if (++choices_since_check < 65536u) return;
+        choices_since_check = 0;
+        hand_back();
+        stop_if_requested(r.session);
+    };
     auto miss = [&](std::int64_t placed_now) {
         ++misses;
-        // A long run of misses can be interrupted by the user.
-        if ((misses & 0xFFFF) == 0) {
-            hand_back();
-            stop_if_requested(r.session);
-        }
+        checkpoint();
         if (misses == check_after && !room_checked) {
             room_checked = true;
             const AxisOdds ox{Ranged, cx, range, side};
@@ -156,6 +161,7 @@ void placing_loop(PlacingRun& r) {
 
     [[maybe_unused]] CellLookahead ahead(random.seed(), n, stride);
     while (placed < threshold) {
+        checkpoint();
         int x = 0, y = 0;
         if constexpr (Ranged) {
             std::int64_t xi = nearest<std::int64_t>(random.normal() * range + cx);
