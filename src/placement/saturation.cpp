@@ -20,8 +20,10 @@ Span reach(float centre, float range, int side) {
     if (!std::isfinite(centre)) return s;  // lo > hi: nothing reachable
     const double c = static_cast<double>(centre);
     const double r = static_cast<double>(range) * normal_reach * (1.0 + 1e-9) + 1e-9;
-    s.lo = static_cast<int>(std::max<std::int64_t>(nearest<std::int64_t>(c - r), 1));
-    s.hi = static_cast<int>(std::min<std::int64_t>(nearest<std::int64_t>(c + r), side));
+    // Held to 1 .. side + 1 and 0 .. side before narrowing: a centre far off the
+    // grid must give an empty span, never a wrapped-around one.
+    s.lo = static_cast<int>(std::clamp<std::int64_t>(nearest<std::int64_t>(c - r), 1, std::int64_t{side} + 1));
+    s.hi = static_cast<int>(std::clamp<std::int64_t>(nearest<std::int64_t>(c + r), 0, side));
     return s;
 }
 
