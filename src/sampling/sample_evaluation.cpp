@@ -14,7 +14,7 @@
 #include "statistics/community_statistics.hpp"
 #include "statistics/grid_scaling.hpp"
 #include "statistics/sample_statistics.hpp"
-#include "statistics/species_area.hpp"
+#include "statistics/area_relations.hpp"
 
 namespace lorvenna {
 

@@ -1,4 +1,4 @@
-#include "statistics/species_area.hpp"
+#include "statistics/area_relations.hpp"
 
 #include <gtest/gtest.h>
 
