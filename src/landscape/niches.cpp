@@ -16,16 +16,18 @@ std::int64_t niche_number(float level, float phase, std::int64_t x, std::int64_t
     const float xf = static_cast<float>(x);
     const float yf = static_cast<float>(y);
     const float value = level * (std::sin(xf * phase) + std::cos(yf * phase)) + level * phase + level;
-    const std::int64_t niches = nearest<std::int64_t>(value);
-    return niches < 1 ? 1 : niches;
+    // At least one niche; no cell holds more species than a 32-bit count, so
+    // larger values mean the same and are held there (sums over units stay exact).
+    return std::clamp<std::int64_t>(nearest<std::int64_t>(value), 1, std::numeric_limits<std::int32_t>::max());
 }
 
 namespace {
 
 // The rounding and the floor of niche_number, for the value of a cell.
 std::int64_t niches_of_value(float value) {
-    const std::int64_t niches = nearest<std::int64_t>(value);
-    return niches < 1 ? 1 : niches;
+    // At least one niche; no cell holds more species than a 32-bit count, so
+    // larger values mean the same and are held there (sums over units stay exact).
+    return std::clamp<std::int64_t>(nearest<std::int64_t>(value), 1, std::numeric_limits<std::int32_t>::max());
 }
 
 }  // namespace

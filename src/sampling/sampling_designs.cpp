@@ -1,6 +1,8 @@
 // The sample units of the designs: their positions, areas and niches.
 #include "sampling/sampling_designs.hpp"
 
+#include <limits>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -72,7 +74,9 @@ void refresh_units(WorkArea& wa) {
         if (is_accumulating(d)) {
             const std::int64_t side = std::min(f, std::max(w.side, 0));
             t.area[u] = b.empty() ? side * side : b.cells();
-            running += niches;
+            // Cumulative niches of many large blocks: held at the largest count rather than overflowing.
+            running = niches > std::numeric_limits<std::int64_t>::max() - running ? std::numeric_limits<std::int64_t>::max()
+                                                                                  : running + niches;
             t.niches[u] = running;
         } else {
             t.area[u] = unit_area(d, b, i);
