@@ -17,6 +17,7 @@
 #include "support/session_runner.hpp"
 
 using namespace lorvenna;
+using lorvenna::testing::tokens;
 
 namespace {
 
@@ -78,12 +79,6 @@ struct Model {
     }
 };
 
-std::vector<std::string> tokens(const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> t;
-    for (std::string w; s >> w;) t.push_back(w);
-    return t;
-}
 
 }  // namespace
 

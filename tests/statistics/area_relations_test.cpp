@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/session_runner.hpp"
+
 #include <cmath>
 #include <sstream>
 
 using namespace lorvenna;
+using lorvenna::testing::tokens;
 
 namespace {
-
-std::vector<std::string> tokens(const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> t;
-    for (std::string w; s >> w;) t.push_back(w);
-    return t;
-}
 
 // A sample table given species by species.
 struct Table {

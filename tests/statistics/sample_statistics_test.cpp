@@ -2,19 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/session_runner.hpp"
+
 #include <cmath>
 #include <sstream>
 
 using namespace lorvenna;
-
-namespace {
-std::vector<std::string> tokens(const std::string& line) {
-    std::istringstream s(line);
-    std::vector<std::string> t;
-    for (std::string w; s >> w;) t.push_back(w);
-    return t;
-}
-}  // namespace
+using lorvenna::testing::tokens;
 
 TEST(SamplingStatistics, NestedSamplesAreTheLargestUnitOthersArePooled) {
     const std::vector<std::int32_t> data{1, 3, 6, 0, 2, 2};  // 2 species x 3 units

@@ -70,4 +70,11 @@ int count_lines(const std::vector<std::string>& lines, const std::string& text) 
     return n;
 }
 
+std::vector<std::string> tokens(const std::string& line) {
+    std::istringstream s(line);
+    std::vector<std::string> t;
+    for (std::string w; s >> w;) t.push_back(w);
+    return t;
+}
+
 }  // namespace lorvenna::testing

@@ -30,4 +30,7 @@ SessionResult run_session_with(const std::vector<std::string>& answers, std::uin
 int find_line(const std::vector<std::string>& lines, const std::string& text, int from = 0);
 int count_lines(const std::vector<std::string>& lines, const std::string& text);
 
+// The blank-separated tokens of a report line.
+std::vector<std::string> tokens(const std::string& line);
+
 }  // namespace lorvenna::testing
