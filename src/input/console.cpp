@@ -25,10 +25,15 @@ std::string read_answer_line(WorkArea& wa) {
     return line;
 }
 
+namespace {
+
+// Prints the prompt lines (free format) and reads a keyword answer of the given width.
 Keyword ask_keyword(WorkArea& wa, std::initializer_list<std::string_view> prompt, std::size_t width) {
     for (auto line : prompt) say(wa, line);
     return keyword(read_answer_line(wa), width);
 }
+
+}  // namespace
 
 Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
                    std::initializer_list<std::string_view> accepted, std::size_t width) {

@@ -19,9 +19,6 @@ void say_fixed(WorkArea& wa, std::string_view text);
 // Reads one answer line (a trailing carriage return is dropped).
 std::string read_answer_line(WorkArea& wa);
 
-// Prints the prompt lines (free format) and reads a keyword answer of the given width.
-Keyword ask_keyword(WorkArea& wa, std::initializer_list<std::string_view> prompt, std::size_t width = 7);
-
 // Repeats the prompt until the answer is one of the accepted keywords.
 Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
                    std::initializer_list<std::string_view> accepted, std::size_t width = 7);

@@ -72,15 +72,23 @@ void expect_finished_passes_complete(const std::string& dist, int at_least) {
     EXPECT_LE(stats, blocks);
 }
 
+// Starts the batch in a fresh directory, sends the signal once three passes are
+// written and waits for the process; false when the passes never appeared.
+bool interrupt_after_three_passes(int signal, std::filesystem::path& dir, int& status) {
+    dir = fresh_directory();
+    const pid_t pid = start_batch(dir);
+    const bool started = wait_for_passes(dir, 3);
+    kill(pid, started ? signal : SIGKILL);
+    waitpid(pid, &status, 0);
+    return started;
+}
+
 }  // namespace
 
 TEST(Interrupt, CtrlCEndsInOrderKeepingFinishedPasses) {
-    const auto dir = fresh_directory();
-    const pid_t pid = start_batch(dir);
-    ASSERT_TRUE(wait_for_passes(dir, 3));
-    kill(pid, SIGINT);
+    std::filesystem::path dir;
     int status = 0;
-    waitpid(pid, &status, 0);
+    ASSERT_TRUE(interrupt_after_three_passes(SIGINT, dir, status));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 130);
     const std::string console = read_file(dir / "console.txt");
@@ -93,12 +101,9 @@ TEST(Interrupt, CtrlCEndsInOrderKeepingFinishedPasses) {
 }
 
 TEST(Interrupt, KilledProcessKeepsFinishedPasses) {
-    const auto dir = fresh_directory();
-    const pid_t pid = start_batch(dir);
-    ASSERT_TRUE(wait_for_passes(dir, 3));
-    kill(pid, SIGKILL);
+    std::filesystem::path dir;
     int status = 0;
-    waitpid(pid, &status, 0);
+    ASSERT_TRUE(interrupt_after_three_passes(SIGKILL, dir, status));
     EXPECT_TRUE(WIFSIGNALED(status));
     expect_finished_passes_complete(read_file(dir / "Distribution.txt"), 3);
 }
