@@ -178,8 +178,8 @@ struct RankOrderInput {
     std::unique_ptr<std::istream> file;
     bool assemblage = false;                 // name begins with "Ass" or "ass"
     Keyword body_weights = keyword("no");    // "yes": abundance and weight per record
-    std::vector<float> abundance = std::vector<float>(rank_order_rows, 0.0f);
-    std::vector<float> weight = std::vector<float>(rank_order_rows, 0.0f);
+    std::vector<float> abundance;            // the rows of the last block read, at most rank_order_rows
+    std::vector<float> weight;
     int rows = 0;                            // rows of the last block read
     std::string model_type = std::string(9, ' ');  // head values of an assemblage file
     float z = 0.0f, X = 0.0f, truncation = 0.0f;

@@ -141,10 +141,9 @@ void open_rank_order_file(WorkArea& wa) {
 
 void read_rank_order_block(WorkArea& wa) {
     RankOrderInput& r = wa.rank_order;
-    std::fill(r.abundance.begin(), r.abundance.end(), 0.0f);
-    std::fill(r.weight.begin(), r.weight.end(), 0.0f);
-    r.abundance.resize(rank_order_rows, 0.0f);
-    r.weight.resize(rank_order_rows, 0.0f);
+    // Nothing of the previous block stays: the table holds exactly the rows read.
+    r.abundance.clear();
+    r.weight.clear();
     r.rows = 0;
     for (;;) {
         const auto rec = next_record(r);
@@ -172,8 +171,8 @@ void read_rank_order_block(WorkArea& wa) {
             end_program(exit_error, " Error while reading " + file_label(r) + ": line " +
                                         std::to_string(r.line_number) + " is longer than " +
                                         std::to_string(max_line_length) + " characters");
-        r.abundance[static_cast<std::size_t>(r.rows)] = *abundance;
-        r.weight[static_cast<std::size_t>(r.rows)] = *weight;
+        r.abundance.push_back(*abundance);
+        r.weight.push_back(*weight);
         ++r.rows;
     }
     ++r.blocks_read;

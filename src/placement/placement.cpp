@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "driver/program_end.hpp"
+#include "driver/session_limits.hpp"
 #include "input/console.hpp"
 #include "landscape/grid_arrays.hpp"
 #include "landscape/habitat_grid.hpp"
@@ -37,10 +38,12 @@ bool draw_range_centre(WorkArea& wa, int sp, std::int64_t most_draws) {
     }
     const float along = static_cast<float>(side) * 0.5f * static_cast<float>(2 * sp - 1) /
                         static_cast<float>(p.Species > 0 ? p.Species : 1);
+    const std::int64_t check_interval = steps_between_checks(wa);
     for (float* coordinate : {&wa.range_x, &wa.range_y}) {
         std::int64_t draws = 0;
         do {
             if (++draws > most_draws) return false;
+            if (draws % check_interval == 0) stop_if_requested(wa);
             *coordinate = static_cast<float>(wa.random.normal() * static_cast<double>(p.HabGrad) +
                                              static_cast<double>(along));
         } while (*coordinate > static_cast<float>(side));
@@ -130,6 +133,7 @@ void place_species(WorkArea& wa, int sp) {
         run.species_count = niches.species_count.cells.data();
         run.niche = niches.niches.cells.data();
     }
+    run.check_interval = steps_between_checks(wa);
     run.side = side;
     run.n = n;
     run.range = static_cast<double>(p.Range);

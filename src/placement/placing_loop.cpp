@@ -134,11 +134,12 @@ void placing_loop(PlacingRun& r) {
         r.done = done;
     };
     // One miss: true when the species has to be given up.
-    // Every 65536 cell choices the user may interrupt a long species, and the
-    // session's limits are looked at.
+    // Every check_interval cell choices the user may interrupt a long
+    // species, and the session's limits are looked at.
+    const std::uint32_t check_interval = r.check_interval;
     std::uint32_t choices_since_check = 0;
     auto checkpoint = [&] {
-        if (++choices_since_check < 65536u) return;
+        if (++choices_since_check < check_interval) return;
         choices_since_check = 0;
         hand_back();
         stop_if_requested(r.session);

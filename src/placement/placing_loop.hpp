@@ -48,6 +48,7 @@ struct PlacingRun {
     std::int64_t threshold = 0;  // placed counts v with (float)v >= orig are those >= threshold
     std::uint32_t* list = nullptr;  // reached cells
     std::size_t list_capacity = 0;
+    std::uint32_t check_interval = 65536;  // cell choices between looks at the session's limits
     // Results
     std::size_t listed = 0;
     bool list_complete = false;

@@ -19,9 +19,11 @@ struct BlockBench : testing::BatchBench {
         RankOrderInput& r = wa.rank_order;
         r.file_name = "dist.txt";
         r.rows = static_cast<int>(abundances.size());
-        for (std::size_t i = 0; i < abundances.size(); ++i) r.abundance[i] = abundances[i];
+        r.abundance = abundances;
         r.body_weights = keyword(weights.empty() ? "no" : "yes");
-        for (std::size_t i = 0; i < weights.size(); ++i) r.weight[i] = weights[i];
+        // As the reader leaves it: one weight per row, 0 where none was read.
+        r.weight.assign(abundances.size(), 0.0f);
+        for (std::size_t i = 0; i < weights.size() && i < abundances.size(); ++i) r.weight[i] = weights[i];
     }
     std::optional<ProgramEnd> build() {
         return ends([this] { build_community_from_rank_order(wa); });
