@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,6 +21,14 @@ struct CappedRun {
     int status = 0;
     std::string console;
     std::uint64_t draws = 0;
+    std::filesystem::path dir;
+
+    std::string report(const char* name) const {
+        std::ifstream in(dir / name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
 };
 
 // One sampled batch row: four species at up to 20 individuals per cell, with
@@ -35,6 +44,7 @@ CappedRun run_capped(std::uint64_t max_draws) {
     io.elapsed = [] { return 0LL; };
     io.max_uniform_draws = max_draws;
     CappedRun run;
+    run.dir = dir;
     io.on_session_end = [&run](const WorkArea& wa) { run.draws = wa.random.uniform_draws(); };
     run.status = run_session(io, 4711);
     run.console = out.str();
@@ -62,4 +72,8 @@ TEST(SessionLimits, CapsAboveTheRunChangeNothing) {
     const CappedRun roomy = run_capped(free.draws);
     EXPECT_EQ(roomy.status, 0);
     EXPECT_EQ(roomy.draws, free.draws);
+    for (const char* name : {"Distribution.txt", "Sample.txt", "Analysis.txt"}) {
+        EXPECT_FALSE(free.report(name).empty()) << name;
+        EXPECT_EQ(roomy.report(name), free.report(name)) << name;
+    }
 }
