@@ -5,58 +5,26 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <ostream>
 #include <sstream>
-#include <streambuf>
 #include <string>
 
 #include "driver/io_seam.hpp"
 #include "driver/session.hpp"
+#include "support/full_disk_stream.hpp"
 
 namespace lorvenna::fuzzing {
 
-// A report file that keeps nothing.  It counts what is written and, past its
-// capacity, fails the way a full disk does: a pass that would write megabytes
-// then ends through the program's own write-failure path instead of filling
-// memory, and that path is fuzzed along the way.
-class DiscardingReport : public std::ostream {
-public:
-    explicit DiscardingReport(std::size_t capacity) : std::ostream(&sink_), sink_(capacity) {}
-
-private:
-    class Sink : public std::streambuf {
-    public:
-        explicit Sink(std::size_t capacity) : left_(capacity) {}
-
-    protected:
-        int_type overflow(int_type c) override {
-            if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-            return xsputn(nullptr, 1) == 1 ? c : traits_type::eof();
-        }
-        std::streamsize xsputn(const char*, std::streamsize n) override {
-            const auto wanted = static_cast<std::size_t>(n);
-            if (wanted > left_) {
-                left_ = 0;
-                return 0;
-            }
-            left_ -= wanted;
-            return n;
-        }
-
-    private:
-        std::size_t left_;
-    };
-    Sink sink_;
-};
-
-// Report files are discarded; named input files are served from memory.
+// Report files are discarded, and fail like a full disk past report_capacity
+// bytes, so that a pass which would write megabytes ends early through the
+// program's own write-failure path (fuzzed along the way); named input files
+// are served from memory.
 class MemoryFileSystem : public FileSystem {
 public:
     std::map<std::string, std::string> inputs;  // file name -> contents
     std::size_t report_capacity = std::size_t{1} << 18;  // bytes each report file takes
 
     std::unique_ptr<std::ostream> create(const std::filesystem::path&) override {
-        return std::make_unique<DiscardingReport>(report_capacity);
+        return std::make_unique<testing::FullDiskStream>(report_capacity);
     }
     std::unique_ptr<std::istream> open_existing(const std::filesystem::path& path) override {
         const auto it = inputs.find(path.filename().string());

@@ -3,48 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <streambuf>
 
 #include "driver/io_seam.hpp"
 #include "driver/session.hpp"
+#include "support/full_disk_stream.hpp"
 #include "support/session_runner.hpp"
 
 using namespace lorvenna;
 using namespace lorvenna::testing;
 
 namespace {
-
-// A stream buffer that accepts `capacity` bytes, then fails every write, like a full disk.
-class FullDiskBuffer : public std::streambuf {
-public:
-    explicit FullDiskBuffer(std::size_t capacity) : capacity_(capacity) {}
-
-protected:
-    int_type overflow(int_type ch) override {
-        if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
-        if (written_ >= capacity_) return traits_type::eof();
-        ++written_;
-        return ch;
-    }
-    std::streamsize xsputn(const char*, std::streamsize n) override {
-        const auto room = static_cast<std::streamsize>(capacity_ - std::min(capacity_, written_));
-        const auto taken = std::min(room, n);
-        written_ += static_cast<std::size_t>(taken);
-        return taken;
-    }
-
-private:
-    std::size_t capacity_;
-    std::size_t written_ = 0;
-};
-
-class OwningStream : public std::ostream {
-public:
-    explicit OwningStream(std::size_t capacity) : std::ostream(nullptr), buffer_(capacity) { rdbuf(&buffer_); }
-
-private:
-    FullDiskBuffer buffer_;
-};
 
 // A file system where one named report file cannot be created, or fills up after some bytes.
 class FaultyFileSystem : public FileSystem {
@@ -56,7 +24,7 @@ public:
     std::unique_ptr<std::ostream> create(const std::filesystem::path& path) override {
         if (path.filename() != victim) return FileSystem::create(path);
         if (refuse_create) return nullptr;
-        return std::make_unique<OwningStream>(capacity);
+        return std::make_unique<FullDiskStream>(capacity);
     }
 };
 
