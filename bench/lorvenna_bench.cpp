@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/io_seam.hpp"
+#include "core/io_seam.hpp"
 #include "driver/session.hpp"
 #include "work_area.hpp"
 
@@ -52,9 +52,10 @@ double resident_mib() {
 // What the model's grid-sized arrays need: the habitat (float) and the cell
 // counts (32 bits) of every cell, and under a niche limit the niche numbers
 // and species counts (32 bits) and the counted mark (a byte).
-double grid_array_mib(const ParameterSet& p) {
-    const double cells = static_cast<double>(p.Areal > 0 ? p.Areal : 0) * (p.Areal > 0 ? p.Areal : 0);
-    const double per_cell = 4.0 + 4.0 + (p.NicheNo > 0.0f ? 4.0 + 4.0 + 1.0 : 0.0);
+double grid_array_mib(const DerivedValues& d) {
+    const double side = d.grid_side > 0 ? d.grid_side : 0;
+    const double cells = side * side;
+    const double per_cell = 4.0 + 4.0 + (d.niche_level > 0.0f ? 4.0 + 4.0 + 1.0 : 0.0);
     return cells * per_cell / (1024.0 * 1024.0);
 }
 
@@ -82,15 +83,15 @@ Measure run_scenario(const fs::path& scenario) {
     std::ostringstream console;
     Io io{in, console, dir, real_file_system()};
     Measure m;
-    io.on_session_end = [&m](const WorkArea& wa) {
+    const SessionObserver read_session = [&m](const WorkArea& wa) {
         m.stages = wa.times;
-        if (wa.answers.sampling()) m.grid_mib = grid_array_mib(wa.params);
+        if (wa.answers.sampling()) m.grid_mib = grid_array_mib(wa.derived);
         m.uniform_draws = static_cast<double>(wa.random.uniform_draws());
         m.normal_draws = static_cast<double>(wa.random.normal_draws());
     };
     m.start_mib = resident_mib();
     const auto start = std::chrono::steady_clock::now();
-    run_session(io, 20261208u);
+    run_session(io, 20261208u, read_session);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.floor = draw_floor(static_cast<std::uint64_t>(m.uniform_draws), static_cast<std::uint64_t>(m.normal_draws));
     rusage usage{};

@@ -1,37 +1,28 @@
 #pragma once
 // The one work area of a session: the parameter set and its derived values,
 // the species table, the habitat grid, the niche and cell-count tables, the
-// sample tables, the fit results and the open report files.  Every stage of a
-// pass reads and writes it; it is passed by reference, never copied.
+// sample tables and the open report files.  Data only: the stages that fill it
+// and the reports that read it live in their own folders.  It is passed by
+// reference, never copied.
 #include <array>
 #include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "driver/io_seam.hpp"
-#include "driver/report_file.hpp"
-#include "driver/stage_times.hpp"
+#include "core/io_seam.hpp"
+#include "core/keyword.hpp"
+#include "core/report_file.hpp"
+#include "core/stage_times.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 
-// A keyword answer or parameter: 7 characters, blank-padded on the right,
-// compared in full and case-sensitively ("rmd" is "rmd" and four blanks).
-using Keyword = std::string;
-inline Keyword keyword(std::string_view text, std::size_t width = 7) {
-    Keyword k(text.substr(0, width));
-    k.resize(width, ' ');
-    return k;
-}
-
-inline constexpr int max_weight_classes = 50;
-inline constexpr int rank_order_rows = 10000;
-
-// The values a dialogue or a batch row supplies.
+// The values a dialogue or a batch row supplies, as given.  No stage changes
+// them; what a stage derives from them lives in DerivedValues.
 struct ParameterSet {
     int Areal = 0;      // side of the whole grid, cells
     int SampA = 0;      // side of the sampled square, cells
@@ -56,17 +47,28 @@ struct ParameterSet {
     Keyword RndHet = keyword("");
 };
 
-// Values derived from the parameter set at the start of a pass.
+// Values derived from the parameter set for one pass.
 struct DerivedValues {
-    double max_individuals = 0.0;  // individuals the grid may hold: Areal*maxD*Areal, or 1e8
-    float max_abundance = 0.0f;    // MaxInd of the community model
+    // Set when the parameter set is read (dialogue or batch row).
+    int grid_side = 0;             // Areal, or 2^k + 1 for the rmd grid
+    int max_sample = 0;            // maxSa held to what the design allows on the sampled square
+    int min_sample = 0;            // minSa, at most max_sample
+    int species = 0;               // Species, or the rows of the rank-order block of the pass
+    double max_individuals = 0.0;  // individuals the grid may hold: side*maxD*side, or 1e8
     float min_abundance = 0.0f;    // MinInd: minimum individuals on the whole grid
+    // Community model
+    int classes = 0;               // Class fitted to the species count
+    float swd_mean = 0.0f;         // SWDmy fitted with it
+    float swd_sd = 0.0f;           // SWDvar fitted with it
+    float max_abundance = 0.0f;    // MaxInd of the community model
     float smallest_abundance = 0.0f;  // smallest positive abundance (maxD <= 0)
+    bool community_built = false;  // false after a weight-class or DWD error
+    // Model start
+    float fractal_coefficient = 0.0f;  // Scale1, or the Hurst exponent H = 3 - D of the rmd grid
     float niche_level = 0.0f;      // K = nint(NicheNo / 2)
     float niche_phase = 0.0f;      // u0, one uniform draw per model
     float heterogeneity = 0.0f;    // c, a standard normal deviate
     int term_count = 1;            // M, superposition terms
-    bool community_built = false;  // false after a weight-class or DWD error
 };
 
 // One row of the species table.
@@ -77,6 +79,7 @@ struct SpeciesRow {
     float fluctuated = 0.0f;   // fluctuated value N (model-only runs)
     float assigned = 0.0f;     // individuals placed, AssInd
     float undisturbed = 0.0f;  // undisturbed abundance x
+    float centre_x = 0.0f, centre_y = 0.0f;  // range centre drawn by the placement
     float sample_column = 0.0f;  // filled by the sample statistics; not moved by the shuffle
 };
 
@@ -84,16 +87,6 @@ struct SpeciesRow {
 struct CommunityTotals {
     double individuals = 0.0;
     float biomass = 0.0f;
-};
-
-// Statistics of one abundance vector: the community or one sample.
-struct CommunityStatistics {
-    int species = 0;            // S
-    double individuals = 0.0;   // N
-    double biomass = 0.0;
-    float sd_lb = 0.0f;         // SD of log2 abundances
-    float rad_slope = 0.0f, rad_intercept = 0.0f;
-    float diversity = 0.0f, evenness = 0.0f, alpha = 0.0f;
 };
 
 // A square array indexed 1..side in both directions; the first index is x.
@@ -132,26 +125,6 @@ struct NicheTable {
     }
 };
 
-// The cells the species last placed has reached, one grid index
-// ((x-1)*side + y-1) each and none twice: every cell whose count it raised
-// and, under a niche limit, every cell where it was counted.  Resets and
-// sample tallies then visit these cells instead of the whole grid.  The list
-// is kept only up to an eighth of the grid; a species that reaches more cells
-// leaves it incomplete, and whole-grid sweeps take over.
-struct ReachedCells {
-    std::unique_ptr<std::uint32_t[]> cells;  // room for `capacity` indices, the first `count` in use
-    std::size_t capacity = 0;
-    std::size_t count = 0;
-    int species = 0;        // table position of the species the list describes; 0: none
-    int side = 0;           // grid side the indices refer to
-    bool complete = false;  // every reached cell is in the list
-    void clear() {
-        count = 0;
-        species = 0;
-        complete = false;
-    }
-};
-
 // The sample units of the design and what each species has in them.
 struct SampleTables {
     int units = 0;                       // maxSa
@@ -159,11 +132,7 @@ struct SampleTables {
     std::vector<std::int64_t> niches;    // niches of unit i ("dep", "lin": cumulative)
     std::vector<int> x, y;               // first cell of unit i ("dep", "lin"), grid coordinates
     std::vector<std::int32_t> counts;    // individuals of species s in unit i: counts[s*units + i]
-    // Tally work space, allocated once per model: summed-area tables of the current
-    // species over the sampling window (counts, squared counts), and per species the
-    // sum of squared cell counts over the whole sample (Lloyd's index of patchiness).
-    std::vector<std::int64_t> summed;
-    std::vector<double> summed_squares;
+    // Per species the sum of squared cell counts over the whole sample (Lloyd's index of patchiness).
     std::vector<double> squared_counts;
     std::int32_t& count(int species_index, int unit_index) {
         return counts[static_cast<std::size_t>(species_index) * static_cast<std::size_t>(units) +
@@ -245,10 +214,9 @@ struct WorkArea {
     SquareArray<float> habitat;               // habitat value of every cell
     NicheTable niche_table;
     SquareArray<std::int32_t> cell_counts;    // individuals of the current species per cell
-    ReachedCells reached;                     // cells of cell_counts the current species reached
     std::int64_t offset = 0;                  // sampled square: cells offset+1 .. offset+SampA
     bool offset_drawn = false;                // drawn once per model, at the first species
-    float range_x = 0.0f, range_y = 0.0f;     // range centre of the current species
+    float range_x = 0.0f, range_y = 0.0f;     // range centre drawn last (the map shows it)
 
     // Sampling
     SampleTables samples;
@@ -263,7 +231,6 @@ struct WorkArea {
         habitat.release();
         niche_table.release();
         cell_counts.release();
-        reached = ReachedCells{};
         samples.release();
         offset = 0;
         offset_drawn = false;

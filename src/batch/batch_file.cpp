@@ -6,15 +6,16 @@
 #include <functional>
 #include <string_view>
 
-#include "batch/text_records.hpp"
-#include "driver/program_end.hpp"
-#include "driver/report_file.hpp"
-#include "driver/runtime_report.hpp"
-#include "input/console.hpp"
+#include "batch/carried_values.hpp"
+#include "core/console.hpp"
+#include "core/program_end.hpp"
+#include "core/report_file.hpp"
+#include "core/runtime_report.hpp"
+#include "core/text_records.hpp"
 #include "input/derived_values.hpp"
 #include "input/settings_echo.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/fixed_field.hpp"
-#include "sampling/sampling_designs.hpp"
 
 namespace lorvenna {
 namespace {
@@ -41,7 +42,7 @@ constexpr std::string_view template_lines[] = {
 };
 
 // Most individuals one species may have: cell and sample counts are 32-bit.
-constexpr double countable_individuals = 2147483647.0;
+constexpr double countable_individuals = static_cast<double>(count_limit);
 
 // The first `count` characters of a keyword as the message shows them.
 std::string excerpt(const Keyword& k, std::size_t count) {
@@ -156,10 +157,10 @@ void decode_row(WorkArea& wa, const std::vector<std::string>& fields, const std:
 std::int64_t squared(int side) { return static_cast<std::int64_t>(side) * static_cast<std::int64_t>(side); }
 
 // The checks of a decoded row, in their fixed order; the first failing one ends the program.
-void check_row(ParameterSet& p) {
+void check_row(ParameterSet& p, int grid_side) {
     const std::int64_t sample_cells = squared(p.SampA);
-    const double grid_cells = static_cast<double>(squared(p.Areal));
-    if (p.SampA < 1 || p.SampA > p.Areal) refuse(" Error while reading area: ", int_field_min(p.SampA, 3));
+    const double grid_cells = static_cast<double>(squared(grid_side));
+    if (p.SampA < 1 || p.SampA > grid_side) refuse(" Error while reading area: ", int_field_min(p.SampA, 3));
     if (p.maxSa < 1 || p.maxSa > sample_cells)
         refuse(" Error while reading max. sample size: ", int_field_min(p.maxSa, 3));
     if (p.minSa < 1 || p.minSa > p.maxSa || p.minSa > sample_cells)
@@ -186,7 +187,7 @@ void check_row(ParameterSet& p) {
         refuse(" Error while reading standard deviation of SWD: ", real_field_min(p.SWDvar, 5, 2));
     if (p.Permut < 1 || p.Permut > 20) refuse(" Error while reading the number of permutations", int_field_min(p.Permut, 4));
     // exp(Class * 0.693147): a hair below 2^Class, as in the dialogue, so 2^Class itself is refused.
-    const float dwd_bound = std::exp(static_cast<float>(p.Class) * 0.693147f);
+    const float dwd_bound = std::exp(static_cast<float>(p.Class) * ln2_six_digits);
     if (p.DWDmy < 0.0f || p.DWDmy > dwd_bound) refuse(" Error while reading mean of DWD: ", real_field_min(p.DWDmy, 7, 2));
     if (p.DWDvar < 0.0f || p.DWDvar > dwd_bound)
         refuse(" Error while reading standard deviation  of DWD: ", real_field_min(p.DWDvar, 7, 2));
@@ -209,9 +210,9 @@ void check_row(ParameterSet& p) {
 
 }  // namespace
 
-void write_batch_template(WorkArea& wa) {
+void write_batch_template(Io& io) {
     ReportFile file("lorvenna.txt");
-    file.open(wa.io);
+    file.open(io);
     for (auto line : template_lines) file.line(line);
     file.close();
 }
@@ -230,21 +231,26 @@ bool read_batch_header(WorkArea& wa) {
 void read_batch_row(WorkArea& wa) {
     std::string row_text;
     const std::vector<std::string> fields = next_row_fields(wa, row_text);
+    // A short row keeps what the rows before it left.
+    if (wa.iteration > 0) wa.params = carried_parameters(wa.params, wa.derived);
     decode_row(wa, fields, row_text);
     ParameterSet& p = wa.params;
+    DerivedValues& d = wa.derived;
     ++wa.iteration;
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
-    rescale_grid_for_rmd(wa);
-    check_row(p);
-    clamp_sample_size_to_design(p);
-    derive_densities(wa);
-    if (wa.answers.sampling() && wa.derived.max_individuals > countable_individuals)
+    d.grid_side = grid_side_for(p);
+    if (is_keyword(p.Fractal, "rmd")) print_rescaling(wa.io, d.grid_side);
+    check_row(p, d.grid_side);
+    derive_sample_sizes(p, d, true);
+    d.species = p.Species;
+    derive_densities(p, d);
+    if (wa.answers.sampling() && d.max_individuals > countable_individuals)
         refuse(" Error while reading max. density: ",
-               real_field_min(p.maxD, 9, 3) + " (" + real_field_min(wa.derived.max_individuals, 1, 0) +
+               real_field_min(p.maxD, 9, 3) + " (" + real_field_min(d.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");
-    print_runtime_report(wa);
-    say_fixed(wa, std::string(78, '-'));
-    say_fixed(wa, "Iteration No.: " + int_field(wa.iteration, 4));
+    print_runtime_report(wa.io);
+    say_fixed(wa.io, std::string(78, '-'));
+    say_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
     print_settings_echo(wa);
 }
 

@@ -9,7 +9,7 @@
 namespace lorvenna {
 
 // Mode "b": writes lorvenna.txt (header and five example rows).
-void write_batch_template(WorkArea& wa);
+void write_batch_template(Io& io);
 // Reads the header line of the open batch file; false at end of file.
 bool read_batch_header(WorkArea& wa);
 // Reads, decodes and checks the next row into the parameter set, prints the

@@ -5,16 +5,14 @@
 #include <cstdio>
 #include <string>
 
-#include "batch/text_records.hpp"
-#include "driver/program_end.hpp"
-#include "input/console.hpp"
-#include "numerics/fixed_field.hpp"
+#include "core/program_end.hpp"
+#include "core/text_records.hpp"
 
 namespace lorvenna {
 namespace {
 
 // Most individuals one species may have: cell and sample counts are 32-bit.
-constexpr double countable_individuals = 2147483647.0;
+constexpr double countable_individuals = static_cast<double>(count_limit);
 // Heaviest default weight: the top of the 50th doubling class.
 const double heaviest_default_weight = std::ldexp(1.0, max_weight_classes);
 
@@ -45,14 +43,19 @@ std::string number_text(double v) {
 
 }  // namespace
 
-void build_community_from_rank_order(WorkArea& wa) {
+CommunityOutcome build_community_from_rank_order(WorkArea& wa) {
     const RankOrderInput& r = wa.rank_order;
     const ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;
     d.community_built = false;
     wa.class_freq.fill(0.0f);
     wa.totals = CommunityTotals{};
-    wa.params.Species = r.rows;
+    d.species = r.rows;
+    // The weight classes follow the file, not the parameters: those stand as given.
+    d.classes = p.Class;
+    d.swd_mean = p.SWDmy;
+    d.swd_sd = p.SWDvar;
+    CommunityOutcome outcome;
 
     // With a maximum density the run counts whole individuals; without one the
     // abundances are relative and the placement scales them by the rarest species.
@@ -89,27 +92,28 @@ void build_community_from_rank_order(WorkArea& wa) {
     int top_class = 1;
     for (int k = 1; k <= max_weight_classes; ++k)
         if (wa.class_freq[static_cast<std::size_t>(k)] > 0.0f) top_class = k;
-    std::string classes;
-    for (int k = 1; k <= top_class; ++k)
-        classes += int_field(static_cast<std::int64_t>(wa.class_freq[static_cast<std::size_t>(k)]), 6);
-    wa.reports.distribution.line(classes);
+    outcome.weight_classes = top_class;
 
     if (entered == 0) {
-        say_fixed(wa, r.rows == 0 ? " Error while building the community: the block of " + file_label(r) +
-                                        " holds no species"
-                                  : " Error while building the community: no abundance of the block reaches the "
-                                    "minimum abundance of " +
-                                        number_text(d.min_abundance));
+        outcome.error = r.rows == 0 ? " Error while building the community: the block of " + file_label(r) +
+                                          " holds no species"
+                                    : " Error while building the community: no abundance of the block reaches the "
+                                      "minimum abundance of " +
+                                          number_text(d.min_abundance);
         wa.species.clear();
-        return;
+        return outcome;
     }
-    if (!individuals && largest / smallest > countable_individuals)
-        end_program(exit_error, " Error while reading " + file_label(r) +
-                                    ": the commonest species would have more individuals than can be counted: " +
-                                    number_text(largest / smallest));
+    if (!individuals && largest / smallest > countable_individuals) {
+        outcome.fatal = " Error while reading " + file_label(r) +
+                        ": the commonest species would have more individuals than can be counted: " +
+                        number_text(largest / smallest);
+        return outcome;
+    }
     d.smallest_abundance = static_cast<float>(smallest);
     d.max_abundance = static_cast<float>(largest);
     d.community_built = true;
+    outcome.built = true;
+    return outcome;
 }
 
 }  // namespace lorvenna

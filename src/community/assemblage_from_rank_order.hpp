@@ -1,11 +1,12 @@
 #pragma once
 // A community taken from a rank-order distribution file (sources "m" and "o").
+#include "community/community_model.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
 
 // Turns the block last read into rank_order into the species table
-// (weights, OrigInd), writes the weight-class line, sets community_built.
+// (weights, OrigInd) and the species per weight class, sets community_built.
 //
 // - With maxD > 0 the run counts individuals: every abundance is rounded to
 //   the nearest whole individual (halves away from zero), so a species
@@ -23,8 +24,9 @@ namespace lorvenna {
 //   q^(-4/3), kept within 1 .. 2^50.
 // - The weight-class line counts the species per doubling class (class 1 up
 //   to 2, class k above 2^(k-1) up to 2^k), up to the highest class occupied.
-// - No species entered: a message, community_built stays false (the pass
-//   fails, a batch goes on).  An abundance beyond 32-bit counts ends the run.
-void build_community_from_rank_order(WorkArea& wa);
+// - No species entered: the outcome's message, community_built stays false
+//   (the pass fails, a batch goes on).  An abundance beyond 32-bit counts
+//   ends the run.
+CommunityOutcome build_community_from_rank_order(WorkArea& wa);
 
 }  // namespace lorvenna

@@ -5,39 +5,41 @@
 #include <string>
 
 #include "community/community_weights.hpp"
-#include "input/console.hpp"
-#include "numerics/fixed_field.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/rounding.hpp"
 
 namespace lorvenna {
 
-void adjust_weight_classes(ParameterSet& p) {
-    const float species = static_cast<float>(p.Species);
-    if (p.Class > p.Species) {
-        p.SWDmy = std::clamp(p.SWDmy * species / static_cast<float>(p.Class), 1.0f, 50.0f);
-        p.SWDvar = std::sqrt(p.SWDmy);
-        p.Class = std::min(max_weight_classes, p.Species);
+WeightClasses fit_weight_classes(const ParameterSet& p, int species_count) {
+    WeightClasses w{p.Class, p.SWDmy, p.SWDvar};
+    const float species = static_cast<float>(species_count);
+    if (w.classes > species_count) {
+        w.mean = std::clamp(w.mean * species / static_cast<float>(w.classes), 1.0f, 50.0f);
+        w.sd = std::sqrt(w.mean);
+        w.classes = std::min(max_weight_classes, species_count);
     }
-    if (p.Class == 0) {
-        p.SWDmy = std::clamp(species / 2.0f, 1.0f, 50.0f);
-        p.SWDvar = std::sqrt(p.SWDmy);
-        p.Class = std::min(max_weight_classes, p.Species);
+    if (w.classes == 0) {
+        w.mean = std::clamp(species / 2.0f, 1.0f, 50.0f);
+        w.sd = std::sqrt(w.mean);
+        w.classes = std::min(max_weight_classes, species_count);
     }
+    return w;
 }
 
-bool class_frequencies(const ParameterSet& p, std::array<float, max_weight_classes + 1>& freq) {
+bool class_frequencies(const Keyword& swd, const WeightClasses& w, int species_count,
+                       std::array<float, max_weight_classes + 1>& freq) {
     freq.fill(0.0f);
-    const int classes = std::clamp(p.Class, 0, max_weight_classes);
-    const bool logn = p.SWD == keyword("logn");
-    const float root_two_pi = std::sqrt(6.28318f);
+    const int classes = std::clamp(w.classes, 0, max_weight_classes);
+    const bool logn = swd == keyword("logn");
+    const float root_two_pi = std::sqrt(two_pi_single);
     // Position of class i on the axis of the species-weight distribution.
     auto position = [logn](int i) {
         return logn ? std::log(static_cast<float>(i)) : static_cast<float>(i);
     };
     float sum = 0.0f;
     for (int i = 1; i <= classes; ++i) {
-        const float d = position(i) - p.SWDmy;
-        const float two_var = 2.0f * p.SWDvar * p.SWDvar;
+        const float d = position(i) - w.mean;
+        const float two_var = 2.0f * w.sd * w.sd;
         // A zero deviation is the limit of a vanishing spread: only the mean itself has weight.
         const float e = two_var > 0.0f ? std::exp(-(d * d) / two_var) : (d == 0.0f ? 1.0f : 0.0f);
         freq[static_cast<std::size_t>(i)] = logn ? e / (root_two_pi * static_cast<float>(i)) : e / root_two_pi;
@@ -48,12 +50,12 @@ bool class_frequencies(const ParameterSet& p, std::array<float, max_weight_class
         // limiting distribution puts all species into the class nearest the mean.
         int best = 1;
         for (int i = 2; i <= classes; ++i)
-            if (std::fabs(position(i) - p.SWDmy) < std::fabs(position(best) - p.SWDmy)) best = i;
+            if (std::fabs(position(i) - w.mean) < std::fabs(position(best) - w.mean)) best = i;
         freq[static_cast<std::size_t>(best)] = 1.0f;
         sum = 1.0f;
     }
     if (!(sum > 0.0f) || !std::isfinite(sum)) return false;
-    const float species = static_cast<float>(p.Species);
+    const float species = static_cast<float>(species_count);
     for (int i = 1; i <= classes; ++i)
         freq[static_cast<std::size_t>(i)] = species * freq[static_cast<std::size_t>(i)] / sum;
     // Class 1 (weights 1 to 2) becomes the first class holding at least half a species.
@@ -134,70 +136,56 @@ float fluctuated_abundance(const Keyword& dwd, float x, float f, bool log_type) 
     return std::exp(f * std::log(base) - 1.0f);
 }
 
-namespace {
-
-std::string species_table_header() {
-    return text_field("SpeNo", 5) + " " + "         Weight" + " " + "            Ind" + " " +
-           "Density boundary";
-}
-
-void write_species_rows(WorkArea& wa) {
-    const bool relative = !(wa.params.maxD > 0.0f);
-    const double total = wa.totals.individuals;
-    for (SpeciesRow& row : wa.species) {
-        if (relative) {
-            // Relative abundances: shares of all individuals of the community.
-            row.abundance = total > 0.0 ? static_cast<float>(row.abundance / total) : 0.0f;
-            row.undisturbed = total > 0.0 ? static_cast<float>(row.undisturbed / total) : 0.0f;
-        }
-        const int decimals = relative ? 12 : 2;
-        wa.reports.distribution.line(int_field(nearest(row.number), 5) + " " +
-                                     real_field(row.weight, 15, 2) + " " +
-                                     real_field(row.abundance, 15, decimals) + " " +
-                                     real_field(row.undisturbed, 15, decimals));
+void express_relative_abundances(std::vector<SpeciesRow>& species, double total) {
+    for (SpeciesRow& row : species) {
+        row.abundance = total > 0.0 ? static_cast<float>(row.abundance / total) : 0.0f;
+        row.undisturbed = total > 0.0 ? static_cast<float>(row.undisturbed / total) : 0.0f;
     }
 }
 
-void abandon(WorkArea& wa, std::string_view message) {
-    say(wa, message);
+namespace {
+
+CommunityOutcome abandon(WorkArea& wa, CommunityOutcome outcome, std::string message) {
     wa.species.clear();
     wa.totals = CommunityTotals{};
     wa.derived.community_built = false;
+    outcome.error = " " + message;  // a free-format console line
+    return outcome;
 }
 
 }  // namespace
 
-void build_community(WorkArea& wa) {
-    ParameterSet& p = wa.params;
+CommunityOutcome build_community(WorkArea& wa) {
+    const ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;
     const bool model_only = !wa.answers.sampling();
     d.community_built = false;
     wa.totals = CommunityTotals{};
+    CommunityOutcome outcome;
 
-    float max_ind = p.maxD > 0.0f ? static_cast<float>(p.Areal) * p.maxD * static_cast<float>(p.Areal) : 1.0e8f;
+    const float side = static_cast<float>(d.grid_side);
+    float max_ind = p.maxD > 0.0f ? side * p.maxD * side : default_max_individuals;
     if (!(max_ind > 0.0f)) max_ind = 1.0f;
     d.max_abundance = max_ind;
     d.smallest_abundance = max_ind;
     const float min_ind = d.min_abundance;
 
-    adjust_weight_classes(p);
-    if (!class_frequencies(p, wa.class_freq)) {
-        abandon(wa, "Error while assigning the weight-classes");
-        return;
-    }
-    std::string counts;
-    for (int i = 1; i <= std::clamp(p.Class, 0, max_weight_classes); ++i)
-        counts += int_field(nearest(wa.class_freq[static_cast<std::size_t>(i)]), 6);
-    wa.reports.distribution.line(counts);
+    const WeightClasses classes = fit_weight_classes(p, d.species);
+    d.classes = classes.classes;
+    d.swd_mean = classes.mean;
+    d.swd_sd = classes.sd;
+    if (!class_frequencies(p.SWD, classes, d.species, wa.class_freq))
+        return abandon(wa, outcome, "Error while assigning the weight-classes");
+    outcome.weight_classes = std::clamp(d.classes, 0, max_weight_classes);
 
-    const int species = std::max(0, p.Species);
+    const int species = std::max(0, d.species);
     wa.species.assign(static_cast<std::size_t>(species), SpeciesRow{});
     const bool frozen = p.DWD == keyword("linear") && p.DWDmy == 0.0f && p.DWDvar == 0.0f;
     WeightSequence weights;
     for (int s = 1; s <= species; ++s) {
         SpeciesRow& row = wa.species[static_cast<std::size_t>(s - 1)];
         row.number = static_cast<float>(s);
-        if (s == 1 && model_only) wa.reports.distribution.line(species_table_header());
+        outcome.table_started = true;
 
         weights.next(wa.class_freq);
         (void)wa.random.uniform();  // r1: drawn for the stream's sake, unused here
@@ -208,10 +196,7 @@ void build_community(WorkArea& wa) {
 
         bool known = true;
         const float x = undisturbed_abundance(p.DWD, weights.weight, max_ind, p.DWDmy, p.DWDvar, known);
-        if (!known) {
-            abandon(wa, "Error with the DWD-function");
-            return;
-        }
+        if (!known) return abandon(wa, outcome, "Error with the DWD-function");
         if (frozen) f = 0.0f;
         float n = fluctuated_abundance(p.DWD, x, f, r2 <= static_cast<double>(p.Dfluc));
         if (!std::isfinite(n)) n = 0.0f;
@@ -235,8 +220,22 @@ void build_community(WorkArea& wa) {
             wa.totals.individuals += static_cast<double>(row.abundance);
         }
     }
-    if (model_only) write_species_rows(wa);
     d.community_built = true;
+    outcome.built = true;
+    return outcome;
+}
+
+CommunityStatistics statistics_of_community(const WorkArea& wa) {
+    const bool sampling = wa.answers.sampling();
+    std::vector<float> weights;
+    std::vector<double> abundances;
+    weights.reserve(wa.species.size());
+    abundances.reserve(wa.species.size());
+    for (const SpeciesRow& row : wa.species) {
+        weights.push_back(row.weight);
+        abundances.push_back(static_cast<double>(sampling ? row.assigned : row.abundance));
+    }
+    return community_statistics(weights, abundances, wa.params.DivInd);
 }
 
 }  // namespace lorvenna

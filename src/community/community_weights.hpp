@@ -8,15 +8,23 @@
 
 namespace lorvenna {
 
-// Fits Class, SWDmy and SWDvar to the number of species: more classes than
-// species shrink to one class per species with a proportionally smaller mean;
-// no classes at all give one class per species (at most 50) around Species/2.
-void adjust_weight_classes(ParameterSet& p);
+// Class, SWDmy and SWDvar fitted to the number of species.
+struct WeightClasses {
+    int classes = 0;
+    float mean = 0.0f;  // of the species-weight distribution, in classes (logn: ln class)
+    float sd = 0.0f;
+};
 
-// Expected species per doubling class, scaled to add up to Species, then moved
+// More classes than species shrink to one class per species with a
+// proportionally smaller mean; no classes at all give one class per species
+// (at most 50) around species/2.  Otherwise the parameters stand as given.
+WeightClasses fit_weight_classes(const ParameterSet& p, int species);
+
+// Expected species per doubling class, scaled to add up to `species`, then moved
 // down so that class 1 is the first class holding at least half a species.
 // Entries beyond the moved classes are 0.  False when no class qualifies.
-bool class_frequencies(const ParameterSet& p, std::array<float, max_weight_classes + 1>& freq);
+bool class_frequencies(const Keyword& swd, const WeightClasses& classes, int species,
+                       std::array<float, max_weight_classes + 1>& freq);
 
 // Body weights through the doubling classes: the n species of class k get
 // 2^(k-1) + j 2^(k-1)/n, j = 1..n, the last one exactly 2^k.  Once a class

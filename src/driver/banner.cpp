@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "input/console.hpp"
+#include "core/console.hpp"
 
 namespace lorvenna {
 namespace {
@@ -20,19 +20,19 @@ std::string framed(const std::string& text) {
 
 }  // namespace
 
-void print_banner(WorkArea& wa) {
+void print_banner(const WorkArea& wa) {
     const std::string stars(55, '*');
-    say(wa, stars);
-    say(wa, framed(""));
-    say(wa, framed("Lorvenna - virtual assemblages sampled on a grid"));
-    say(wa, framed(""));
-    say(wa, framed("Species-area relations, diversity and design bias"));
-    say(wa, framed(""));
-    say(wa, framed(std::string("Version ") + LORVENNA_VERSION));
-    say(wa, framed("Seed word: " + std::to_string(wa.random.seed())));
-    say(wa, framed(""));
-    say(wa, stars);
-    say(wa, "");
+    say(wa.io, stars);
+    say(wa.io, framed(""));
+    say(wa.io, framed("Lorvenna - virtual assemblages sampled on a grid"));
+    say(wa.io, framed(""));
+    say(wa.io, framed("Species-area relations, diversity and design bias"));
+    say(wa.io, framed(""));
+    say(wa.io, framed(std::string("Version ") + LORVENNA_VERSION));
+    say(wa.io, framed("Seed word: " + std::to_string(wa.random.seed())));
+    say(wa.io, framed(""));
+    say(wa.io, stars);
+    say(wa.io, "");
 }
 
 }  // namespace lorvenna

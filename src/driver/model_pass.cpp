@@ -1,61 +1,118 @@
+// One pass of the model, stage by stage in the order the pass runs them.
 #include "driver/model_pass.hpp"
-#include "driver/session_limits.hpp"
 
 #include <string>
 
-#include "batch/settings_block.hpp"
 #include "community/assemblage_from_rank_order.hpp"
 #include "community/community_model.hpp"
-#include "driver/program_end.hpp"
+#include "core/console.hpp"
+#include "core/program_end.hpp"
+#include "core/session_limits.hpp"
 #include "driver/resource_guard.hpp"
 #include "input/rank_order_file.hpp"
 #include "landscape/habitat_grid.hpp"
+#include "landscape/habitat_scaling.hpp"
 #include "landscape/model_start.hpp"
 #include "landscape/niches.hpp"
+#include "numerics/rounding.hpp"
 #include "placement/placement.hpp"
+#include "reports/analysis_report.hpp"
+#include "reports/cells_report.hpp"
+#include "reports/distribution_report.hpp"
+#include "reports/grid_report.hpp"
+#include "reports/map_report.hpp"
+#include "reports/sample_report.hpp"
+#include "reports/settings_block.hpp"
+#include "sampling/sample_evaluation.hpp"
 #include "sampling/sampling_designs.hpp"
-#include "statistics/community_statistics.hpp"
 
 namespace lorvenna {
-
 namespace {
 
-void build_assemblage(WorkArea& wa) {
-    if (wa.answers.from_file())
-        build_community_from_rank_order(wa);
-    else
-        build_community(wa);
+// The community from the generator or from the rank-order block, and what the
+// reports say of it: the weight-class line, in a model-only run the species
+// table, and the reason when no community could be built.
+bool build_the_community(WorkArea& wa) {
+    const bool model_only = !wa.answers.sampling();
+    const CommunityOutcome community =
+        wa.answers.from_file() ? build_community_from_rank_order(wa) : build_community(wa);
+    ReportFile& distribution = wa.reports.distribution;
+    if (community.weight_classes >= 0) write_weight_class_line(distribution, wa.class_freq, community.weight_classes);
+    if (!community.fatal.empty()) end_program(exit_error, community.fatal);
+    if (model_only && community.table_started) write_species_table_header(distribution);
+    if (!community.error.empty()) say_fixed(wa.io, community.error);
+    if (!community.built) return false;
+    if (model_only) {
+        const bool relative = !(wa.params.maxD > 0.0f);
+        if (relative) express_relative_abundances(wa.species, wa.totals.individuals);
+        write_species_table_rows(distribution, wa.species, relative);
+    }
+    return true;
+}
+
+void warn_of_shortfall(const WorkArea& wa, int sp, const PlacementOutcome& placed) {
+    if (!placed.gave_up) return;
+    const SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
+    say(wa.io, "Warning: species " + std::to_string(trunc_to<std::int64_t>(static_cast<double>(row.number))) + " placed " +
+                   std::to_string(placed.placed) + " of " + std::to_string(placed.target) +
+                   (placed.off_grid ? " individuals: its range does not reach the grid"
+                                    : " individuals: no cell within its reach has room left"));
 }
 
 // Places the species one after the other; each species is sampled as soon as it is placed.
 void place_and_sample_species(WorkArea& wa) {
     StageTimes& t = wa.times;
+    ReachedCells reached;
+    TallyWorkspace workspace;
     const int species = static_cast<int>(wa.species.size());
     for (int sp = 1; sp <= species; ++sp) {
-        stop_if_requested(wa);
-        timed(t.placement, [&] { place_species(wa, sp); });
+        stop_if_requested(wa.io, wa.random);
+        if (!wa.answers.batch_run()) say(wa.io, "Species number: " + std::to_string(sp));
+        PlacementOutcome placed;
+        timed(t.placement, [&] { placed = place_species(wa, sp, reached); });
+        warn_of_shortfall(wa, sp, placed);
         if (sp == 1) {
             timed(t.placement, [&] { draw_sampled_square(wa); });
             timed(t.sampling, [&] { draw_unit_positions(wa); });
         }
-        timed(t.output, [&] { write_species_map(wa, sp); });
-        timed(t.sampling, [&] { sample_species(wa, sp); });
+        timed(t.output, [&] { write_species_map(wa.reports.map, wa, sp); });
+        timed(t.sampling, [&] { sample_species(wa, sp, reached, workspace); });
     }
+}
+
+// Once every species is placed: the contents of the units, each species in the
+// whole sample, every sample size with its statistics and species-area rows,
+// and the scaling of the habitat along the grid diagonals.
+void evaluate_samples(WorkArea& wa) {
+    if (wa.samples.units < 1) return;
+    ReportFiles& reports = wa.reports;
+    write_sample_contents(reports.cells, wa);
+    write_species_sample_table(reports.sample, wa.species, species_sample_table(wa));
+    write_sample_statistics_header(reports.sample);
+    SampleSeries series(wa);
+    SampleSizePass pass;
+    while (series.next(wa, pass)) {
+        write_sample_statistics_row(reports.sample, pass);
+        write_sample_size_rows(reports.analysis, pass.rows);
+    }
+    const DiagonalProfiles diagonals = diagonal_profiles(wa.habitat);
+    write_grid_rows(reports.grid, diagonals);
+    write_scaling_rows(reports.analysis, scale_diagonals(diagonals.first, diagonals.second));
 }
 
 void place_and_sample(WorkArea& wa) {
     StageTimes& t = wa.times;
-    timed(t.output, [&] { write_placement_header(wa); });
-    timed(t.grid, [&] { fill_niche_table(wa); });
+    timed(t.output, [&] { write_placement_header(wa.reports.distribution); });
+    timed(t.grid, [&] { fill_niche_table(wa.niche_table, wa.derived); });
     timed(t.placement, [&] {
-        shuffle_species(wa);
+        shuffle_species(wa.species, wa.random);
         prepare_placement(wa);
     });
-    timed(t.grid, [&] { build_habitat_grid(wa); });
+    timed(t.grid, [&] { build_habitat_grid(wa.habitat, wa.params, wa.derived, wa.random); });
     timed(t.sampling, [&] { prepare_sample_units(wa); });
     place_and_sample_species(wa);
     timed(t.evaluation, [&] { evaluate_samples(wa); });
-    timed(t.output, [&] { write_placement_rows(wa); });
+    timed(t.output, [&] { write_placement_rows(wa.reports.distribution, wa.species); });
 }
 
 }  // namespace
@@ -64,16 +121,17 @@ bool run_model_pass(WorkArea& wa) {
     StageTimes& t = wa.times;
     if (wa.answers.from_file()) read_rank_order_block(wa);
     check_pass_resources(wa);
-    timed(t.output, [&] { write_settings_block(wa); });
+    timed(t.output, [&] { write_settings_block(wa.reports, wa); });
     wa.derived.community_built = false;
+    bool built = false;
     timed(t.model, [&] {
-        start_model(wa);
-        build_assemblage(wa);
+        start_model(wa.params, wa.derived, wa.random);
+        built = build_the_community(wa);
     });
-    if (!wa.derived.community_built) return false;
+    if (!built) return false;
     check_individuals_to_place(wa);
     if (wa.answers.sampling()) place_and_sample(wa);
-    timed(t.statistics, [&] { write_community_statistics(wa); });
+    timed(t.statistics, [&] { write_community_statistics(wa.reports.distribution, statistics_of_community(wa)); });
     return true;
 }
 

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "driver/program_end.hpp"
+#include "core/program_end.hpp"
+#include "numerics/constants.hpp"
 
 namespace lorvenna {
 namespace {
@@ -24,12 +25,13 @@ std::string mebibytes(std::uint64_t bytes) { return std::to_string(bytes >> 20) 
 
 std::uint64_t pass_memory_bytes(const WorkArea& wa) {
     const ParameterSet& p = wa.params;
-    const auto species = static_cast<std::uint64_t>(p.Species > 0 ? p.Species : 0);
+    const DerivedValues& d = wa.derived;
+    const auto species = static_cast<std::uint64_t>(d.species > 0 ? d.species : 0);
     std::uint64_t bytes = species * sizeof(SpeciesRow);
     if (!wa.answers.sampling()) return bytes;
-    const auto side = static_cast<std::uint64_t>(p.Areal > 0 ? p.Areal : 0);
+    const auto side = static_cast<std::uint64_t>(d.grid_side > 0 ? d.grid_side : 0);
     const auto square = static_cast<std::uint64_t>(p.SampA > 0 ? p.SampA : 0);
-    const auto units = static_cast<std::uint64_t>(p.maxSa > 0 ? p.maxSa : 0);
+    const auto units = static_cast<std::uint64_t>(d.max_sample > 0 ? d.max_sample : 0);
     // habitat (float), niches and species counts (int32), the counted flag (byte), cell counts (int32)
     bytes += side * side * (sizeof(float) + 2 * sizeof(std::int32_t) + 1 + sizeof(std::int32_t));
     // summed-area table of the sampled square and the sample table of every species and unit
@@ -38,14 +40,14 @@ std::uint64_t pass_memory_bytes(const WorkArea& wa) {
     return bytes;
 }
 
-void check_pass_resources(WorkArea& wa) {
+void check_pass_resources(const WorkArea& wa) {
     const std::uint64_t need = pass_memory_bytes(wa);
-    const ParameterSet& p = wa.params;
+    const DerivedValues& d = wa.derived;
     const std::uint64_t have = wa.io.max_pass_bytes > 0 ? wa.io.max_pass_bytes : physical_memory_bytes() / 10 * 8;
     if (need <= have) return;
-    end_program(exit_error, " Not enough memory: a grid of " + std::to_string(p.Areal) + " x " +
-                                std::to_string(p.Areal) + " cells with " + std::to_string(p.Species) +
-                                " species and " + std::to_string(p.maxSa) + " sample units needs " +
+    end_program(exit_error, " Not enough memory: a grid of " + std::to_string(d.grid_side) + " x " +
+                                std::to_string(d.grid_side) + " cells with " + std::to_string(d.species) +
+                                " species and " + std::to_string(d.max_sample) + " sample units needs " +
                                 mebibytes(need) + ", this machine has " + mebibytes(physical_memory_bytes()));
 }
 
@@ -65,14 +67,14 @@ double individuals_to_place(const WorkArea& wa, double* largest) {
     return total;
 }
 
-void check_individuals_to_place(WorkArea& wa) {
+void check_individuals_to_place(const WorkArea& wa) {
     if (!wa.answers.sampling()) return;
     double largest = 0.0;
     const double total = individuals_to_place(wa, &largest);
     // The cells count individuals in 32 bits: no species may bring more than that.
-    if (largest > 2147483647.0)
+    if (largest > static_cast<double>(count_limit))
         end_program(exit_error, " Too many individuals to place: a species has " + std::to_string(largest) +
-                                    " individuals, more than 2147483647 can be counted");
+                                    " individuals, more than " + std::to_string(count_limit) + " can be counted");
     if (wa.io.max_individuals > 0.0 && total > wa.io.max_individuals)
         end_program(exit_error, " Refused: " + std::to_string(total) + " individuals to place, more than the cap of " +
                                     std::to_string(wa.io.max_individuals));

@@ -2,14 +2,19 @@
 // One execution of the program: start-up, the main loop over parameter sets,
 // and the orderly end that every way out goes through.
 #include <cstdint>
+#include <functional>
 #include <optional>
 
-#include "driver/io_seam.hpp"
+#include "core/io_seam.hpp"
+#include "work_area.hpp"
 
 namespace lorvenna {
 
+// Called with the work area at the end of a session (the benchmarks read its times and draws).
+using SessionObserver = std::function<void(const WorkArea&)>;
+
 // Runs a whole session on the given console and directory; returns the exit status.
 // Without a seed word the stream is seeded from the clock.
-int run_session(Io& io, std::optional<std::uint32_t> seed);
+int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end = {});
 
 }  // namespace lorvenna

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "input/console.hpp"
+#include "core/console.hpp"
 #include "input/derived_values.hpp"
 #include "input/settings_echo.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/fixed_field.hpp"
-#include "sampling/sampling_designs.hpp"
 
 namespace lorvenna {
 namespace {
@@ -26,34 +26,34 @@ Lines free_lines(std::initializer_list<std::string_view> texts) {
     return lines;
 }
 
-void show(WorkArea& wa, const Lines& lines) {
-    for (const auto& l : lines) say_fixed(wa, l);
+void show(Io& io, const Lines& lines) {
+    for (const auto& l : lines) say_fixed(io, l);
 }
 
 // Asks until the answer is a whole number in the range of the parameter type that `valid` accepts.
-int ask_integer(WorkArea& wa, const Lines& prompt, const std::function<bool(long long)>& valid) {
+int ask_integer(Io& io, const Lines& prompt, const std::function<bool(long long)>& valid) {
     for (;;) {
-        show(wa, prompt);
-        const auto value = parse_integer(read_answer_line(wa));
+        show(io, prompt);
+        const auto value = parse_integer(read_answer_line(io));
         if (value && *value >= INT_MIN && *value <= INT_MAX && valid(*value)) return static_cast<int>(*value);
     }
 }
 
 // Asks until the answer is a finite single-precision number that `valid` accepts.
-float ask_real(WorkArea& wa, const Lines& prompt, const std::function<bool(float)>& valid) {
+float ask_real(Io& io, const Lines& prompt, const std::function<bool(float)>& valid) {
     for (;;) {
-        show(wa, prompt);
-        const auto value = parse_real(read_answer_line(wa));
+        show(io, prompt);
+        const auto value = parse_real(read_answer_line(io));
         if (!value) continue;
         const auto single = static_cast<float>(*value);
         if (std::isfinite(single) && valid(single)) return single;
     }
 }
 
-Keyword ask_keyword_of(WorkArea& wa, const Lines& prompt, std::initializer_list<std::string_view> accepted) {
+Keyword ask_keyword_of(Io& io, const Lines& prompt, std::initializer_list<std::string_view> accepted) {
     for (;;) {
-        show(wa, prompt);
-        const Keyword answer = keyword(read_answer_line(wa));
+        show(io, prompt);
+        const Keyword answer = keyword(read_answer_line(io));
         for (auto a : accepted)
             if (answer == keyword(a)) return answer;
     }
@@ -63,15 +63,16 @@ bool is(const Keyword& k, std::string_view text) { return k == keyword(text); }
 
 void ask_grid_sides(WorkArea& wa) {
     ParameterSet& p = wa.params;
-    p.Areal = ask_integer(wa, free_lines({"Length of the total grid "}), [](long long v) { return v >= 2; });
+    p.Areal = ask_integer(wa.io, free_lines({"Length of the total grid "}), [](long long v) { return v >= 2; });
+    wa.derived.grid_side = p.Areal;
     const long long areal = p.Areal;
-    p.SampA = ask_integer(wa, free_lines({"Length of the grid to be sampled"}),
+    p.SampA = ask_integer(wa.io, free_lines({"Length of the grid to be sampled"}),
                           [areal](long long v) { return v >= 2 && v <= areal; });
 }
 
 void ask_sampling_design(WorkArea& wa) {
     ParameterSet& p = wa.params;
-    p.Method = ask_keyword_of(wa,
+    p.Method = ask_keyword_of(wa.io,
                               free_lines({"Mode of sampling: Sequential adding (nested design)(seq),",
                                           "independent (ind), sequential dividing the sample area into octaves (oct),",
                                           "random dependent (dep), or sampling a diagonal of the grid (lin)"}),
@@ -80,65 +81,66 @@ void ask_sampling_design(WorkArea& wa) {
     if (is(p.Method, "ind") || is(p.Method, "oct")) {
         // A bad number of reshufflings repeats both prompts.
         for (;;) {
-            p.Sampfac = ask_integer(wa, free_lines({"Unit of sampling (1 to 10 cells)"}), one_to_ten);
-            say(wa, "Number of reshufflings of sampling order (1 to 20)");
-            const auto permut = parse_integer(read_answer_line(wa));
+            p.Sampfac = ask_integer(wa.io, free_lines({"Unit of sampling (1 to 10 cells)"}), one_to_ten);
+            say(wa.io, "Number of reshufflings of sampling order (1 to 20)");
+            const auto permut = parse_integer(read_answer_line(wa.io));
             if (permut && *permut >= 1 && *permut <= 20) {
                 p.Permut = static_cast<int>(*permut);
                 break;
             }
         }
     } else {
-        p.Sampfac = ask_integer(wa, free_lines({"Factor of adding area (1 to 10)"}), one_to_ten);
+        p.Sampfac = ask_integer(wa.io, free_lines({"Factor of adding area (1 to 10)"}), one_to_ten);
     }
-    p.maxSa = ask_integer(wa, free_lines({"Maximum sample size (sample units)?"}), [](long long v) { return v >= 1; });
+    p.maxSa = ask_integer(wa.io, free_lines({"Maximum sample size (sample units)?"}), [](long long v) { return v >= 1; });
     const long long max_sa = p.maxSa;
     auto up_to_max = [max_sa](long long v) { return v >= 1 && v <= max_sa; };
-    p.minSa = ask_integer(wa, free_lines({"Minimum sample size (sample units)?"}), up_to_max);
-    p.StepSa = ask_integer(wa, free_lines({"Step-width of sampling?"}), up_to_max);
+    p.minSa = ask_integer(wa.io, free_lines({"Minimum sample size (sample units)?"}), up_to_max);
+    p.StepSa = ask_integer(wa.io, free_lines({"Step-width of sampling?"}), up_to_max);
     p.DivInd = ask_keyword_of(
-        wa, free_lines({"Type of diversity index", "Shannon (sha), Simpson (simp), or Smith-Wilson (evar)"}),
+        wa.io, free_lines({"Type of diversity index", "Shannon (sha), Simpson (simp), or Smith-Wilson (evar)"}),
         {"sha", "simp", "evar"});
 }
 
 void ask_habitat(WorkArea& wa) {
     ParameterSet& p = wa.params;
     auto non_negative = [](float v) { return v >= 0.0f; };
-    p.Aggr = ask_real(wa, free_lines({"Aggregation? 0 for Poisson random"}), non_negative);
-    p.AreaHet = ask_real(wa, free_lines({"Degree of habitat heterogeneity? 0 if no heterogeneity"}), non_negative);
-    show(wa, free_lines({"Which kind of fractal grid?", "Superposition (super) or random midpoint displacement (rmd)",
+    p.Aggr = ask_real(wa.io, free_lines({"Aggregation? 0 for Poisson random"}), non_negative);
+    p.AreaHet = ask_real(wa.io, free_lines({"Degree of habitat heterogeneity? 0 if no heterogeneity"}), non_negative);
+    show(wa.io, free_lines({"Which kind of fractal grid?", "Superposition (super) or random midpoint displacement (rmd)",
                          "Default is rmd"}));
-    p.Fractal = keyword(read_answer_line(wa));
+    p.Fractal = keyword(read_answer_line(wa.io));
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
     const bool super = is(p.Fractal, "super");
-    p.Scale1 = ask_real(wa,
+    p.Scale1 = ask_real(wa.io,
                         free_lines({"Fractal grid? For super: enter the first fractal coefficient (>1)",
                                     "Enter 1 for no fractality",
                                     "Fractal grid? For rmd: enter the fractal dimension (between 2 and 3)"}),
                         [super](float v) { return !super || v >= 1.0f; });
     if (is(p.Fractal, "rmd")) {
         clamp_fractal_dimension(p);
-        rescale_grid_for_rmd(wa);
+        wa.derived.grid_side = grid_side_for(p);
+        print_rescaling(wa.io, wa.derived.grid_side);
     }
-    p.Scale2 = ask_real(wa,
+    p.Scale2 = ask_real(wa.io,
                         free_lines({"Fractal grid? For super: enter the the second fractal coefficient (must be >0)",
                                     "Fractal grid? For rmd: enter the variance of the random offset"}),
                         [](float v) { return v > 0.0f; });
-    p.NicheNo = ask_real(wa, free_lines({"Mean number of niches per cell? 0 if always unlimited"}), non_negative);
-    p.GridHet = ask_keyword_of(wa, free_lines({"Habitat heterogeneity fixed (fix) or normally random distributed (rnd)"}),
+    p.NicheNo = ask_real(wa.io, free_lines({"Mean number of niches per cell? 0 if always unlimited"}), non_negative);
+    p.GridHet = ask_keyword_of(wa.io, free_lines({"Habitat heterogeneity fixed (fix) or normally random distributed (rnd)"}),
                                {"rnd", "fix"});
-    p.RndHet = ask_keyword_of(wa, free_lines({"Habitat heterogeneity fixed (fix) or different for each species (rnd)"}),
+    p.RndHet = ask_keyword_of(wa.io, free_lines({"Habitat heterogeneity fixed (fix) or different for each species (rnd)"}),
                               {"rnd", "fix"});
 }
 
 void ask_ranges(WorkArea& wa) {
     ParameterSet& p = wa.params;
     auto non_negative = [](float v) { return v >= 0.0f; };
-    p.Range = ask_real(wa,
+    p.Range = ask_real(wa.io,
                        free_lines({"Range coefficient (given as standard deviation",
                                    "of mean range centre (>0), for no gradient type 0"}),
                        non_negative);
-    p.HabGrad = ask_real(wa,
+    p.HabGrad = ask_real(wa.io,
                          free_lines({"Coefficient of habitat gradient (given as standard deviation",
                                      "of mean range centre (>0), for no gradient type 0"}),
                          non_negative);
@@ -146,12 +148,13 @@ void ask_ranges(WorkArea& wa) {
 
 void ask_densities(WorkArea& wa) {
     ParameterSet& p = wa.params;
-    p.maxD = ask_real(wa, free_lines({"Max. density per cell, if dmin adjusted to 1 type 0"}), [](float) { return true; });
-    const long long cells = static_cast<long long>(p.Areal) * static_cast<long long>(p.Areal);
+    p.maxD = ask_real(wa.io, free_lines({"Max. density per cell, if dmin adjusted to 1 type 0"}), [](float) { return true; });
+    const long long side = wa.derived.grid_side;
+    const long long cells = side * side;
     const float max_d = p.maxD;
-    p.minD = ask_real(wa, {"Min. density? (enter 0 to set min = 1 ind / " + int_field(cells, 6) + " cells)"},
+    p.minD = ask_real(wa.io, {"Min. density? (enter 0 to set min = 1 ind / " + int_field(cells, 6) + " cells)"},
                       [max_d](float v) { return !(max_d > 0.0f && v > max_d); });
-    derive_densities(wa);
+    derive_densities(p, wa.derived);
 }
 
 // The value of the density-weight distribution asked for DWD (none for "rnd").
@@ -159,48 +162,48 @@ void ask_dwd_values(WorkArea& wa, float bound) {
     ParameterSet& p = wa.params;
     auto within = [bound](float lowest) { return [bound, lowest](float v) { return v >= lowest && v <= bound; }; };
     if (is(p.DWD, "power")) {
-        p.DWDmy = ask_real(wa, free_lines({"Value of exponent of power DWD-distribution"}), within(0.0f));
+        p.DWDmy = ask_real(wa.io, free_lines({"Value of exponent of power DWD-distribution"}), within(0.0f));
     } else if (is(p.DWD, "linear")) {
-        p.DWDmy = ask_real(wa, free_lines({"Value of slope of the linear DWD-distribution"}), within(0.0f));
+        p.DWDmy = ask_real(wa.io, free_lines({"Value of slope of the linear DWD-distribution"}), within(0.0f));
     } else if (is(p.DWD, "normal") || is(p.DWD, "logn")) {
         const bool normal = is(p.DWD, "normal");
-        p.DWDmy = ask_real(wa, free_lines({normal ? "Mean of normal DWD-distribution" : "Mean of log-normal DWD-distribution"}),
+        p.DWDmy = ask_real(wa.io, free_lines({normal ? "Mean of normal DWD-distribution" : "Mean of log-normal DWD-distribution"}),
                            within(1.0f));
-        p.DWDvar = ask_real(wa,
+        p.DWDvar = ask_real(wa.io,
                             free_lines({normal ? "Standard deviation of normal DWD-distribution"
                                                : "Standard deviation of log-normal DWD-distribution"}),
                             within(0.0f));
     }
 }
 
-float dwd_bound(int classes) { return std::exp(static_cast<float>(classes) * 0.693147f); }
+float dwd_bound(int classes) { return std::exp(static_cast<float>(classes) * ln2_six_digits); }
 
 void ask_community(WorkArea& wa) {
     ParameterSet& p = wa.params;
-    p.DWD = ask_keyword_of(wa,
+    p.DWD = ask_keyword_of(wa.io,
                            free_lines({"Density-weight distribution?", "linear, normal, log-normal (logn)",
                                        "random (rnd), power"}),
                            {"power", "logn", "normal", "linear", "rnd"});
     // The bound 2^Class needs Class, asked later; it is applied once Class is known.
     ask_dwd_values(wa, INFINITY);
-    p.Dfluc = ask_real(wa,
+    p.Dfluc = ask_real(wa.io,
                        free_lines({"Density fluctuations:", "random(0) or log-random (1)or mixture (0 to 1)",
                                    "if no density fluctuations type -1"}),
                        [](float v) { return v >= -1.0f && v <= 1.0f; });
     auto unit = [](float v) { return v >= 0.0f && v <= 1.0f; };
-    p.Flucmy = ask_real(wa, free_lines({"Density fluctuations:", "Linear mode or normal: Mean (0 to 1; linear: 0)"}), unit);
+    p.Flucmy = ask_real(wa.io, free_lines({"Density fluctuations:", "Linear mode or normal: Mean (0 to 1; linear: 0)"}), unit);
     p.Flucvar = ask_real(
-        wa, free_lines({"Density fluctuations:", "Linear mode or normal: Standard deviation (0 to 1; linear: 0)"}), unit);
-    p.SWD = ask_keyword_of(wa, free_lines({"Species-weight distribution?", "normal, log-normal (logn)"}),
+        wa.io, free_lines({"Density fluctuations:", "Linear mode or normal: Standard deviation (0 to 1; linear: 0)"}), unit);
+    p.SWD = ask_keyword_of(wa.io, free_lines({"Species-weight distribution?", "normal, log-normal (logn)"}),
                            {"normal", "logn"});
-    p.Class = ask_integer(wa, {" Number of weight classes? (max.: " + int_field(max_weight_classes, 2) + ")"},
+    p.Class = ask_integer(wa.io, {" Number of weight classes? (max.: " + int_field(max_weight_classes, 2) + ")"},
                           [](long long v) { return v >= 1 && v <= max_weight_classes; });
     const float bound = dwd_bound(p.Class);
     const bool has_values = is(p.DWD, "power") || is(p.DWD, "linear") || is(p.DWD, "normal") || is(p.DWD, "logn");
     while (has_values && (p.DWDmy > bound || p.DWDvar > bound)) ask_dwd_values(wa, bound);
-    p.SWDmy = ask_real(wa, free_lines({"Mean of species-weight distribution?"}),
+    p.SWDmy = ask_real(wa.io, free_lines({"Mean of species-weight distribution?"}),
                        [](float v) { return v >= 1.0f && v <= 50.0f; });
-    p.SWDvar = ask_real(wa, free_lines({"Standard deviation of species-weight distribution?"}),
+    p.SWDvar = ask_real(wa.io, free_lines({"Standard deviation of species-weight distribution?"}),
                         [](float v) { return v >= 0.0f && v <= 50.0f; });
 }
 
@@ -226,10 +229,11 @@ void run_parameter_dialogue(WorkArea& wa) {
     }
     ask_ranges(wa);
     if (generated)
-        wa.params.Species = ask_integer(wa, free_lines({"Number of species?"}), [](long long v) { return v >= 1; });
+        wa.params.Species = ask_integer(wa.io, free_lines({"Number of species?"}), [](long long v) { return v >= 1; });
     ask_densities(wa);
     if (generated) ask_community(wa);
-    if (sampling) clamp_sample_size_to_design(wa.params);
+    derive_sample_sizes(wa.params, wa.derived, sampling);
+    wa.derived.species = wa.params.Species;
     print_settings_echo(wa);
 }
 

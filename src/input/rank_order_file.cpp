@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "batch/text_records.hpp"
-#include "driver/program_end.hpp"
-#include "input/console.hpp"
+#include "core/console.hpp"
+#include "core/program_end.hpp"
+#include "core/text_records.hpp"
 
 namespace lorvenna {
 namespace {
@@ -66,8 +66,7 @@ std::optional<int> whole_number(const std::string& token) {
 }
 
 // The head record of an assemblage: species number, model type, z, X, truncation factor.
-void read_head(WorkArea& wa, const std::string& record) {
-    RankOrderInput& r = wa.rank_order;
+void read_head(RankOrderInput& r, const std::string& record) {
     const SplitFields split = split_fields(record);
     const auto& f = split.fields;
     const auto fail = [&](const char* what) {
@@ -113,9 +112,9 @@ void open_rank_order_file(WorkArea& wa) {
     RankOrderInput& r = wa.rank_order;
     std::string name;
     for (;;) {
-        say(wa, "Name of distribution file (with extension)?");
-        say(wa, "First line of this file before data must have a * as first sign");
-        name = trimmed(read_answer_line(wa));
+        say(wa.io, "Name of distribution file (with extension)?");
+        say(wa.io, "First line of this file before data must have a * as first sign");
+        name = trimmed(read_answer_line(wa.io));
         if (name.empty()) continue;
         r.file = wa.io.files.open_existing(wa.io.path_of(name));
         if (r.file) break;
@@ -133,9 +132,9 @@ void open_rank_order_file(WorkArea& wa) {
         if (!next_record(r))
             end_program(exit_error, " Error while reading " + file_label(r) + ": the file is empty");
         const auto head = next_record(r);
-        read_head(wa, head ? head->text : std::string());
+        read_head(r, head ? head->text : std::string());
     } else {
-        r.body_weights = ask_choice(wa, {"Body weight data for each species available (yes/no)"}, {"yes", "no"});
+        r.body_weights = ask_choice(wa.io, {"Body weight data for each species available (yes/no)"}, {"yes", "no"});
     }
 }
 
@@ -176,7 +175,7 @@ void read_rank_order_block(WorkArea& wa) {
         ++r.rows;
     }
     ++r.blocks_read;
-    wa.params.Species = r.rows;
+    wa.derived.species = r.rows;
 }
 
 void reposition_rank_order_file(WorkArea& wa) {
@@ -189,7 +188,7 @@ void reposition_rank_order_file(WorkArea& wa) {
     // The record after a block heads the next assemblage; when the file has
     // ended, the next pass finds no block and the batch ends normally.
     const auto head = next_record(r);
-    if (head) read_head(wa, head->text);
+    if (head) read_head(r, head->text);
 }
 
 }  // namespace lorvenna

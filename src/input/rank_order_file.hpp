@@ -20,7 +20,7 @@ namespace lorvenna {
 
 // Asks for the file, opens it and reads its head.
 void open_rank_order_file(WorkArea& wa);
-// Reads the next block into the rank-order table and sets Species.
+// Reads the next block into the rank-order table; its rows are the species of the pass.
 void read_rank_order_block(WorkArea& wa);
 // Positions the file for the next pass of a batch run.
 void reposition_rank_order_file(WorkArea& wa);

@@ -4,6 +4,6 @@
 namespace lorvenna {
 
 // The settings echo on the console: an empty line, 78 dashes and three lines of values.
-void print_settings_echo(WorkArea& wa);
+void print_settings_echo(const WorkArea& wa);
 
 }  // namespace lorvenna

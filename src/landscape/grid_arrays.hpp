@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "driver/program_end.hpp"
+#include "core/program_end.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {

@@ -5,18 +5,19 @@
 #include <cmath>
 
 #include "landscape/grid_arrays.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/rounding.hpp"
 
 namespace lorvenna {
 namespace {
 
 // Every build starts from an all-zero grid of the model's side.
-void clear_grid(WorkArea& wa) {
-    const int side = wa.params.Areal > 0 ? wa.params.Areal : 0;
-    if (wa.habitat.side != side)
-        allocate_grid(wa.habitat, side, 0.0f, "habitat grid");
+void clear_grid(SquareArray<float>& habitat, int grid_side) {
+    const int side = grid_side > 0 ? grid_side : 0;
+    if (habitat.side != side)
+        allocate_grid(habitat, side, 0.0f, "habitat grid");
     else
-        std::fill(wa.habitat.cells.begin(), wa.habitat.cells.end(), 0.0f);
+        std::fill(habitat.cells.begin(), habitat.cells.end(), 0.0f);
 }
 
 }  // namespace
@@ -33,23 +34,23 @@ float integer_power(float base, int exponent) {
     return exponent < 0 ? 1.0f / result : result;
 }
 
-void build_habitat_grid(WorkArea& wa) {
-    if (wa.params.Fractal == keyword("rmd"))
-        build_rmd_grid(wa);
-    else if (wa.params.Fractal == keyword("super"))
-        build_super_grid(wa);
+void build_habitat_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d,
+                        RandomStream& random) {
+    if (is_keyword(p.Fractal, "rmd"))
+        build_rmd_grid(habitat, p, d, random);
+    else if (is_keyword(p.Fractal, "super"))
+        build_super_grid(habitat, p, d, random);
 }
 
 // Random midpoint displacement: the centre of every square of the current
 // step takes the mean of its four corners plus a normal displacement whose
 // scale shrinks by sqrt(2^H) from one level to the next.  Edge midpoints are
 // not interpolated; they keep what an earlier level left in them.
-void build_rmd_grid(WorkArea& wa) {
-    clear_grid(wa);
-    SquareArray<float>& g = wa.habitat;
+void build_rmd_grid(SquareArray<float>& g, const ParameterSet& p, const DerivedValues& d, RandomStream& random) {
+    clear_grid(g, d.grid_side);
     const int n = g.side;
-    const float hurst = wa.params.Scale1;
-    const float scale = wa.params.Scale2;
+    const float hurst = d.fractal_coefficient;
+    const float scale = p.Scale2;
     const double shrink = static_cast<double>(std::sqrt(std::pow(2.0f, hurst)));
 
     double sigma = static_cast<double>(scale);
@@ -60,7 +61,7 @@ void build_rmd_grid(WorkArea& wa) {
         // other side the squares that would reach past the edge are left out.
         for (int i = 1; i < n && i + span <= n; i += span) {
             for (int j = 1; j < n && j + span <= n; j += span) {
-                const double z = wa.random.normal();
+                const double z = random.normal();
                 const int mi = i + span / 2;
                 const int mj = j + span / 2;
                 const float corners = g.at(i + span, j + span) + g.at(i, j) + g.at(i + span, j) + g.at(i, j + span);
@@ -79,22 +80,22 @@ void build_rmd_grid(WorkArea& wa) {
 // Superposition of M periodic terms along the first index; every column has
 // its own integer phase.  The result is folded by the heterogeneity factor c:
 // cell = c * sum + |sum|.
-void build_super_grid(WorkArea& wa) {
-    clear_grid(wa);
-    SquareArray<float>& g = wa.habitat;
+void build_super_grid(SquareArray<float>& g, const ParameterSet& p, const DerivedValues& d,
+                      RandomStream& random) {
+    clear_grid(g, d.grid_side);
     const int n = g.side;
-    const float a = wa.params.Scale2;
-    const float b = wa.params.Scale1;
-    const float amplitude = wa.params.AreaHet;
-    const float c = wa.derived.heterogeneity;
-    const int terms = wa.derived.term_count;
-    const float pi_approx = 3.14159f;
+    const float a = p.Scale2;
+    const float b = d.fractal_coefficient;
+    const float amplitude = p.AreaHet;
+    const float c = d.heterogeneity;
+    const int terms = d.term_count;
+    const float pi_approx = pi_single;
 
     // A column depends on its phase only (0..3), so the first column of each
     // phase is computed and later columns of the same phase copy it.
     std::array<int, 4> first_column_of_phase{0, 0, 0, 0};
     for (int j = 1; j <= n; ++j) {
-        const auto phase = trunc_to<int>(wa.random.uniform() * static_cast<double>(pi_approx));
+        const auto phase = trunc_to<int>(random.uniform() * static_cast<double>(pi_approx));
         const int source = first_column_of_phase[static_cast<std::size_t>(phase)];
         if (source != 0) {
             for (int i = 1; i <= n; ++i) g.at(i, j) = g.at(i, source);

@@ -46,21 +46,19 @@ void NicheRows::row(std::int64_t x, std::int64_t* out) const {
         out[j] = niches_of_value(level_ * (sine + cosines_[j]) + shift + level_);
 }
 
-void fill_niche_table(WorkArea& wa) {
-    const int side = wa.params.Areal > 0 ? wa.params.Areal : 0;
-    NicheTable& t = wa.niche_table;
-    const float level = wa.derived.niche_level;
+void fill_niche_table(NicheTable& t, const DerivedValues& d) {
+    const int side = d.grid_side > 0 ? d.grid_side : 0;
+    const float level = d.niche_level;
     // Without a niche limit no cell is ever refused and the table is never
     // read: it holds no arrays, and a table left from an earlier model goes.
-    if (!(level > 0.0f) && !(wa.params.NicheNo > 0.0f)) {
+    if (!(level > 0.0f)) {
         t.release();
         return;
     }
     allocate_grid(t.niches, side, std::int32_t{0}, "niche table");
     allocate_grid(t.counted, side, std::uint8_t{0}, "niche table");
     allocate_grid(t.species_count, side, std::int32_t{0}, "niche table");
-    if (!(level > 0.0f)) return;  // a limit without a level: every cell keeps 0 niches
-    const float phase = wa.derived.niche_phase;
+    const float phase = d.niche_phase;
     // A cell never holds more species than the model has, so a niche number
     // beyond the 32-bit range means the same as the largest 32-bit value.
     constexpr std::int64_t most = std::numeric_limits<std::int32_t>::max();

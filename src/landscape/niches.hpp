@@ -27,7 +27,7 @@ private:
 };
 
 // Allocates and fills the niche table of the model; without a niche limit
-// (no level, NicheNo not positive) the table holds no arrays.
-void fill_niche_table(WorkArea& wa);
+// (no level) the table holds no arrays.
+void fill_niche_table(NicheTable& table, const DerivedValues& d);
 
 }  // namespace lorvenna

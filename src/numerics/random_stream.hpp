@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "numerics/constants.hpp"
+
 namespace lorvenna {
 
 class RandomStream {
@@ -29,10 +31,10 @@ public:
     double normal() {
         ++normal_draws_;
         double u1 = 0.0;
-        while (u1 < static_cast<double>(1.0e-9f)) u1 = uniform();
+        while (u1 < static_cast<double>(normal_floor)) u1 = uniform();
         const double r = std::sqrt(-2.0 * std::log(u1));
         const double u2 = uniform();
-        return r * std::cos(static_cast<double>(6.28318f) * u2);
+        return r * std::cos(static_cast<double>(two_pi_single) * u2);
     }
 
     std::uint64_t uniform_draws() const { return uniform_draws_; }

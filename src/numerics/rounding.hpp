@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "numerics/constants.hpp"
+
 namespace lorvenna {
 
 template <typename Int = std::int64_t>
@@ -25,7 +27,6 @@ Int nearest(double x) {
 }
 
 // The base-2 logarithm as the model computes it: ln x over single-precision ln 2.
-constexpr double ln2_single = static_cast<double>(0.6931472f);
-inline double lb(double x) { return std::log(x) / ln2_single; }
+inline double lb(double x) { return std::log(x) / static_cast<double>(ln2_single); }
 
 }  // namespace lorvenna

@@ -5,9 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "driver/program_end.hpp"
-#include "driver/session_limits.hpp"
-#include "input/console.hpp"
+#include "core/program_end.hpp"
+#include "core/session_limits.hpp"
 #include "landscape/grid_arrays.hpp"
 #include "landscape/habitat_grid.hpp"
 #include "landscape/niches.hpp"
@@ -23,27 +22,25 @@ using namespace detail;
 
 namespace {
 
-bool is_keyword(const Keyword& value, const char* text) { return value == keyword(text); }
-
 // Range centre of the species at position sp.  With a gradient the centres
 // lie along the diagonal from (1, 1) to (N, N), scattered by HabGrad and
 // redrawn while beyond N; false when the redraws found no centre.
 bool draw_range_centre(WorkArea& wa, int sp, std::int64_t most_draws) {
     const ParameterSet& p = wa.params;
-    const int side = p.Areal > 0 ? p.Areal : 0;
+    const int side = wa.derived.grid_side > 0 ? wa.derived.grid_side : 0;
     if (!(p.HabGrad > 0.0f)) {
         wa.range_x = static_cast<float>(wa.random.uniform() * side + 1.0);
         wa.range_y = static_cast<float>(wa.random.uniform() * side + 1.0);
         return true;
     }
     const float along = static_cast<float>(side) * 0.5f * static_cast<float>(2 * sp - 1) /
-                        static_cast<float>(p.Species > 0 ? p.Species : 1);
-    const std::int64_t check_interval = steps_between_checks(wa);
+                        static_cast<float>(wa.derived.species > 0 ? wa.derived.species : 1);
+    const std::int64_t check_interval = steps_between_checks(wa.io);
     for (float* coordinate : {&wa.range_x, &wa.range_y}) {
         std::int64_t draws = 0;
         do {
             if (++draws > most_draws) return false;
-            if (draws % check_interval == 0) stop_if_requested(wa);
+            if (draws % check_interval == 0) stop_if_requested(wa.io, wa.random);
             *coordinate = static_cast<float>(wa.random.normal() * static_cast<double>(p.HabGrad) +
                                              static_cast<double>(along));
         } while (*coordinate > static_cast<float>(side));
@@ -53,17 +50,12 @@ bool draw_range_centre(WorkArea& wa, int sp, std::int64_t most_draws) {
 
 }  // namespace
 
-void write_placement_header(WorkArea& wa) {
-    wa.reports.distribution.line("SpeNo" + blanks(1) + "         Weight" + blanks(1) + "        OrigInd" +
-                                 blanks(1) + "         AssInd" + blanks(2) + "Density boundary");
-}
-
-void shuffle_species(WorkArea& wa) {
-    const auto count = static_cast<std::int64_t>(wa.species.size());
+void shuffle_species(std::vector<SpeciesRow>& species, RandomStream& random) {
+    const auto count = static_cast<std::int64_t>(species.size());
     for (std::int64_t i = 1; i <= count; ++i) {
-        const std::int64_t k = trunc_to<std::int64_t>(wa.random.uniform() * static_cast<double>(count)) + 1;
-        SpeciesRow& a = wa.species[static_cast<std::size_t>(i - 1)];
-        SpeciesRow& b = wa.species[static_cast<std::size_t>(k - 1)];
+        const std::int64_t k = trunc_to<std::int64_t>(random.uniform() * static_cast<double>(count)) + 1;
+        SpeciesRow& a = species[static_cast<std::size_t>(i - 1)];
+        SpeciesRow& b = species[static_cast<std::size_t>(k - 1)];
         // The sample column belongs to the table position, not to the species.
         std::swap(a, b);
         std::swap(a.sample_column, b.sample_column);
@@ -71,36 +63,36 @@ void shuffle_species(WorkArea& wa) {
 }
 
 void prepare_placement(WorkArea& wa) {
-    const int side = wa.params.Areal > 0 ? wa.params.Areal : 0;
+    const int side = wa.derived.grid_side > 0 ? wa.derived.grid_side : 0;
     allocate_grid(wa.habitat, side, 0.0f, "habitat grid");
     allocate_grid(wa.cell_counts, side, std::int32_t{0}, "cell counts");
     wa.offset = 0;
     wa.offset_drawn = false;
 }
 
-void place_species(WorkArea& wa, int sp) {
-    if (sp < 1 || sp > static_cast<int>(wa.species.size())) return;
+PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
+    PlacementOutcome outcome;
+    if (sp < 1 || sp > static_cast<int>(wa.species.size())) return outcome;
     const ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;
-    const int side = p.Areal > 0 ? p.Areal : 0;
+    const int side = d.grid_side > 0 ? d.grid_side : 0;
     if (wa.habitat.side != side || wa.cell_counts.side != side) prepare_placement(wa);
-    const bool limited = p.NicheNo > 0.0f;
+    const bool limited = d.niche_level > 0.0f;
     // Without a limit the niche table is never read (and holds no arrays).
-    if (limited && wa.niche_table.niches.side != side) fill_niche_table(wa);
+    if (limited && wa.niche_table.niches.side != side) fill_niche_table(wa.niche_table, d);
     NicheTable& niches = wa.niche_table;
     SquareArray<float>& grid = wa.habitat;
     SquareArray<std::int32_t>& counts = wa.cell_counts;
 
-    if (!wa.answers.batch_run()) say(wa, "Species number: " + std::to_string(sp));
     SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
 
     // Densities relative to the rarest species: it keeps one individual.
     if (p.maxD <= 0.0f && d.smallest_abundance > 0.0f)
         row.abundance = static_cast<float>(trunc_to<std::int64_t>(row.abundance / d.smallest_abundance));
 
-    reset_reached(wa, limited);
+    reset_reached(reached, counts, niches, limited);
 
-    if (is_keyword(p.GridHet, "rnd")) build_habitat_grid(wa);
+    if (is_keyword(p.GridHet, "rnd")) build_habitat_grid(grid, p, d, wa.random);
     if (is_keyword(p.RndHet, "rnd")) d.heterogeneity = static_cast<float>(wa.random.normal());
     const float c = d.heterogeneity;
 
@@ -109,6 +101,10 @@ void place_species(WorkArea& wa, int sp) {
     const auto n = static_cast<double>(side);
     if (ranged) gave_up = !draw_range_centre(wa, sp, give_up_after);
     const float cx = wa.range_x, cy = wa.range_y;
+    if (ranged) {
+        row.centre_x = cx;
+        row.centre_y = cy;
+    }
     const Span xs = ranged ? reach(cx, p.Range, side) : Span{1, side};
     const Span ys = ranged ? reach(cy, p.Range, side) : Span{1, side};
 
@@ -125,7 +121,7 @@ void place_species(WorkArea& wa, int sp) {
     gave_up = 0.0f < orig && (gave_up || xs.empty() || ys.empty());
     const bool off_grid = gave_up;
 
-    PlacingRun run{wa, wa.random, row, niches, xs, ys};
+    PlacingRun run{wa.io, wa.random, row, niches, xs, ys};
     run.habitat = grid.cells.data();
     run.count = counts.cells.data();
     if (limited) {
@@ -133,7 +129,7 @@ void place_species(WorkArea& wa, int sp) {
         run.species_count = niches.species_count.cells.data();
         run.niche = niches.niches.cells.data();
     }
-    run.check_interval = steps_between_checks(wa);
+    run.check_interval = steps_between_checks(wa.io);
     run.side = side;
     run.n = n;
     run.range = static_cast<double>(p.Range);
@@ -145,7 +141,6 @@ void place_species(WorkArea& wa, int sp) {
                         largest_clump);
     run.gave_up = gave_up;
 
-    ReachedCells& reached = wa.reached;
     reached.species = sp;
     run.list = reached.cells.get();
     run.list_capacity = reached.capacity;
@@ -160,35 +155,24 @@ void place_species(WorkArea& wa, int sp) {
     reached.count = run.listed;
     reached.complete = run.list_complete;
 
-    const std::int64_t placed = run.placed;
-    const bool done = run.done;
-    gave_up = run.gave_up;
-    if (done) row.assigned = orig;
-    if (done) return;
-    row.assigned = static_cast<float>(placed);
-    if (gave_up)
-        say(wa, "Warning: species " + species_label(row) + " placed " + std::to_string(placed) + " of " +
-                    std::to_string(trunc_to<std::int64_t>(static_cast<double>(orig))) +
-                    (off_grid ? " individuals: its range does not reach the grid"
-                              : " individuals: no cell within its reach has room left"));
+    outcome.placed = run.placed;
+    outcome.target = trunc_to<std::int64_t>(static_cast<double>(orig));
+    if (run.done) {
+        row.assigned = orig;
+        return outcome;
+    }
+    row.assigned = static_cast<float>(run.placed);
+    outcome.gave_up = run.gave_up;
+    outcome.off_grid = off_grid;
+    return outcome;
 }
 
 void draw_sampled_square(WorkArea& wa) {
     if (wa.offset_drawn) return;
-    const std::int64_t spare = static_cast<std::int64_t>(wa.params.Areal) - wa.params.SampA;
+    const std::int64_t spare = static_cast<std::int64_t>(wa.derived.grid_side) - wa.params.SampA;
     const std::int64_t off = trunc_to<std::int64_t>(wa.random.uniform() * static_cast<double>(spare));
     wa.offset = off > 0 ? off : 0;
     wa.offset_drawn = true;
-}
-
-void write_placement_rows(WorkArea& wa) {
-    auto whole = [](float v) { return trunc_to<std::int64_t>(static_cast<double>(v)); };
-    for (const SpeciesRow& row : wa.species)
-        wa.reports.distribution.line(int_field(whole(row.number), 5) + blanks(1) +
-                                     real_field(static_cast<double>(row.weight), 15, 2) + blanks(1) +
-                                     int_field(whole(row.abundance), 15) + blanks(1) +
-                                     int_field(whole(row.assigned), 15) + blanks(2) +
-                                     int_field(whole(row.undisturbed), 15));
 }
 
 }  // namespace lorvenna

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/program_end.hpp"
-#include "driver/session_limits.hpp"
+#include "core/program_end.hpp"
+#include "core/session_limits.hpp"
 #include "numerics/rounding.hpp"
 
 namespace lorvenna::detail {
@@ -142,7 +142,7 @@ void placing_loop(PlacingRun& r) {
         if (++choices_since_check < check_interval) return;
         choices_since_check = 0;
         hand_back();
-        stop_if_requested(r.session);
+        stop_if_requested(r.io, r.stream);
     };
     auto miss = [&](std::int64_t placed_now) {
         ++misses;

@@ -28,7 +28,7 @@ std::string species_label(const SpeciesRow& row);
 
 // Everything the placing loop of one species reads and changes.
 struct PlacingRun {
-    WorkArea& session;     // for interruptions and the session's limits
+    const Io& io;          // for interruptions and the session's limits
     RandomStream& stream;  // the session's stream; the loop draws from a copy
     const SpeciesRow& row;
     const NicheTable& niches;

@@ -13,10 +13,7 @@ std::size_t reached_capacity(int side) {
     return static_cast<std::size_t>(cells / 8);
 }
 
-void reset_reached(WorkArea& wa, bool limited) {
-    ReachedCells& r = wa.reached;
-    SquareArray<std::int32_t>& counts = wa.cell_counts;
-    NicheTable& niches = wa.niche_table;
+void reset_reached(ReachedCells& r, SquareArray<std::int32_t>& counts, NicheTable& niches, bool limited) {
     const bool listed = r.complete && r.side == counts.side;
     if (listed) {
         const std::uint32_t* const list = r.cells.get();

@@ -6,7 +6,7 @@
 namespace lorvenna::detail {
 
 int grid_side(const WorkArea& wa) {
-    return wa.params.Areal > 0 ? wa.params.Areal : wa.cell_counts.side;
+    return wa.derived.grid_side > 0 ? wa.derived.grid_side : wa.cell_counts.side;
 }
 
 Window window_of(const WorkArea& wa) {

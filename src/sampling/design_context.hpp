@@ -10,7 +10,7 @@
 
 namespace lorvenna::detail {
 
-// Side of the grid: Areal, or the side of the cell counts without one.
+// Side of the grid, or the side of the cell counts without one.
 int grid_side(const WorkArea& wa);
 
 // The sampled square where it lies now.

@@ -1,11 +1,10 @@
 // The sample units of the designs: their positions, areas and niches.
 #include "sampling/sampling_designs.hpp"
 
-#include <limits>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "landscape/niches.hpp"
@@ -87,18 +86,20 @@ void refresh_units(WorkArea& wa) {
 
 }  // namespace
 
-void clamp_sample_size_to_design(ParameterSet& p) {
+SampleSizes clamped_sample_sizes(const ParameterSet& p) {
     const int bound = design_bound(design_of(p.Method), p.SampA, p.Sampfac);
-    p.maxSa = std::min(p.maxSa, bound);
-    if (p.maxSa < 1) p.maxSa = 1;
-    p.minSa = std::min(p.minSa, p.maxSa);
+    SampleSizes s;
+    s.max = std::min(p.maxSa, bound);
+    if (s.max < 1) s.max = 1;
+    s.min = std::min(p.minSa, s.max);
+    return s;
 }
 
 void prepare_sample_units(WorkArea& wa) {
     SampleTables& t = wa.samples;
     t = SampleTables{};
     const int rows = static_cast<int>(wa.species.size());
-    t.units = std::max(wa.params.maxSa, 1);
+    t.units = std::max(wa.derived.max_sample, 1);
     const auto units = static_cast<std::size_t>(t.units);
     t.area.assign(units, 0);
     t.niches.assign(units, 0);

@@ -1,12 +1,20 @@
 #pragma once
 // The five sampling designs: sample units, their areas and niches, the
 // sample table, the series of sample sizes and the reshufflings.
+#include <cstdint>
+#include <vector>
+
+#include "placement/reached_cells.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
 
-// Largest sample size the design allows for the sampled square (maxSa clamp).
-void clamp_sample_size_to_design(ParameterSet& p);
+// maxSa held to the largest sample size the design allows on the sampled
+// square (at least 1), and minSa to at most that.
+struct SampleSizes {
+    int max = 0, min = 0;
+};
+SampleSizes clamped_sample_sizes(const ParameterSet& p);
 // Allocates the sample tables and fills areas and niches of the units.
 void prepare_sample_units(WorkArea& wa);
 // "dep": draws the unit positions (right after the offset of the sampled square);
@@ -20,11 +28,16 @@ void draw_unit_positions(WorkArea& wa);
 // the tables for every design.  Both give identical tallies.
 enum class TallyMethod { automatic, summed_areas };
 
-// Tallies the cell counts of the species just placed (table position sp) into the units.
-void sample_species(WorkArea& wa, int sp, TallyMethod method = TallyMethod::automatic);
-// After all species are placed: Cells.txt, the per-species sample table, every
-// sample-size pass with its statistics and species-area rows, and the scaling
-// analysis of the grid diagonals.
-void evaluate_samples(WorkArea& wa);
+// Work space of the summed-area tallies, kept from one species to the next:
+// summed-area tables of the species' counts and squared counts over the window.
+struct TallyWorkspace {
+    std::vector<std::int64_t> summed;
+    std::vector<double> summed_squares;
+};
+
+// Tallies the cell counts of the species just placed (table position sp) into
+// the units; `reached` lists the cells the species reached.
+void sample_species(WorkArea& wa, int sp, const ReachedCells& reached, TallyWorkspace& workspace,
+                    TallyMethod method = TallyMethod::automatic);
 
 }  // namespace lorvenna

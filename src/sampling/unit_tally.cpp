@@ -18,12 +18,12 @@ namespace {
 
 // Tally by summed-area tables of the species' counts and squared counts over
 // the window: any block in constant time, for every design.
-void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w) {
+void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w, TallyWorkspace& ws) {
     SampleTables& t = wa.samples;
     const SquareArray<std::int32_t>& grid = wa.cell_counts;
     const std::size_t s = static_cast<std::size_t>(w.side) + 1;
-    t.summed.assign(s * s, 0);
-    t.summed_squares.assign(s * s, 0.0);
+    ws.summed.assign(s * s, 0);
+    ws.summed_squares.assign(s * s, 0.0);
     for (int x = 1; x <= w.side; ++x) {
         const std::int64_t gx = w.offset + x;
         std::int64_t row = 0;
@@ -37,8 +37,8 @@ void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w) {
             row_squares += static_cast<double>(c) * static_cast<double>(c);
             const std::size_t at = static_cast<std::size_t>(x) * s + static_cast<std::size_t>(y);
             const std::size_t above = static_cast<std::size_t>(x - 1) * s + static_cast<std::size_t>(y);
-            t.summed[at] = t.summed[above] + row;
-            t.summed_squares[at] = t.summed_squares[above] + row_squares;
+            ws.summed[at] = ws.summed[above] + row;
+            ws.summed_squares[at] = ws.summed_squares[above] + row_squares;
         }
     }
 
@@ -46,10 +46,10 @@ void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w) {
     squares = 0.0;
     for (int i = 1; i <= t.units; ++i) {
         const Block b = unit_block(d, wa.params.Sampfac, t, w, i);
-        const std::int64_t c = block_sum(t.summed, w.side, b);
+        const std::int64_t c = block_sum(ws.summed, w.side, b);
         t.count(k, i - 1) = static_cast<std::int32_t>(
             std::min<std::int64_t>(c, std::numeric_limits<std::int32_t>::max()));
-        const double q = block_sum(t.summed_squares, w.side, b);
+        const double q = block_sum(ws.summed_squares, w.side, b);
         if (is_nested(d)) {
             if (i == t.units) squares = q;  // the largest unit is the sample
         } else {
@@ -73,7 +73,7 @@ constexpr std::int64_t largest_exact_square_root = 94906265;  // 94906266^2 > 2^
 // falls in the same block.  The cells come from the list the placement kept,
 // or from a sweep of the window.  False, with nothing written, when the sum
 // of squared counts over the window leaves the exact range.
-bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w) {
+bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w, const ReachedCells& reached) {
     SampleTables& t = wa.samples;
     const SquareArray<std::int32_t>& grid = wa.cell_counts;
     const int square = w.side;
@@ -102,7 +102,6 @@ bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w) {
     };
 
     // The list, when it is shorter than the window; the window otherwise.
-    const ReachedCells& reached = wa.reached;
     const auto window_cells = static_cast<std::size_t>(square) * static_cast<std::size_t>(square);
     if (reached.species == sp && reached.complete && reached.side == grid.side && grid.side > 0 &&
         reached.count < window_cells / 2) {
@@ -144,7 +143,8 @@ bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w) {
 
 }  // namespace
 
-void sample_species(WorkArea& wa, int sp, TallyMethod method) {
+void sample_species(WorkArea& wa, int sp, const ReachedCells& reached, TallyWorkspace& workspace,
+                    TallyMethod method) {
     SampleTables& t = wa.samples;
     const int k = sp - 1;
     if (k < 0 || k >= species_rows(wa) || t.units < 1) return;
@@ -153,8 +153,8 @@ void sample_species(WorkArea& wa, int sp, TallyMethod method) {
     if (w.side < 1) return;
 
     const bool by_cells = method == TallyMethod::automatic && !is_accumulating(d);
-    if (by_cells && tally_by_cells(wa, k, sp, d, w)) return;
-    tally_by_summed_areas(wa, k, d, w);
+    if (by_cells && tally_by_cells(wa, k, sp, d, w, reached)) return;
+    tally_by_summed_areas(wa, k, d, w, workspace);
 }
 
 }  // namespace lorvenna

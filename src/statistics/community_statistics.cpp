@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <string>
 
-#include "numerics/fixed_field.hpp"
+#include "numerics/constants.hpp"
 #include "numerics/rounding.hpp"
 
 namespace lorvenna {
@@ -49,12 +48,6 @@ void rank_abundance(std::vector<double> x, int s, double n_total, CommunityStati
 
 // (alpha / S) ln(N / alpha + 1), increasing in alpha towards N / S.
 double fisher_ratio(double alpha, double s, double n) { return alpha / s * std::log1p(n / alpha); }
-
-// Right-aligned column title; a title longer than its field keeps its leftmost characters.
-std::string title(std::string_view text, int width) {
-    if (static_cast<int>(text.size()) >= width) return std::string(text.substr(0, static_cast<std::size_t>(width)));
-    return blanks(width - static_cast<int>(text.size())) + std::string(text);
-}
 
 }  // namespace
 
@@ -124,7 +117,7 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
             out.diversity = finite_or_zero(inverse);
             out.evenness = finite_or_zero(inverse / s);
         } else if (index == keyword("evar")) {
-            const double evar = 1.0 - 0.636620 * std::atan(var_ln / s);
+            const double evar = 1.0 - two_over_pi * std::atan(var_ln / s);
             out.evenness = finite_or_zero(evar);
             out.diversity = finite_or_zero(s * evar);
         }
@@ -132,32 +125,6 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
     rank_abundance(abundances, s, n, out);
     out.alpha = fishers_alpha(s, n);
     return out;
-}
-
-void write_community_statistics(WorkArea& wa) {
-    if (!wa.derived.community_built) return;
-    const bool sampling = wa.answers.sampling();
-    std::vector<float> weights;
-    std::vector<double> abundances;
-    weights.reserve(wa.species.size());
-    abundances.reserve(wa.species.size());
-    for (const SpeciesRow& row : wa.species) {
-        weights.push_back(row.weight);
-        abundances.push_back(static_cast<double>(sampling ? row.assigned : row.abundance));
-    }
-    const CommunityStatistics st = community_statistics(weights, abundances, wa.params.DivInd);
-
-    std::string head = title("No. species", 11) + " " + title("Ind. of Ass.", 15) + " " +
-                       title("     Total biomass", 18) + " ";
-    for (const char* t : {"SD lb(dens)", "  RAD slope ", " RAD Inter", "Diversity", "Evenness", "Alpha"})
-        head += title(t, 11) + " ";
-    wa.reports.distribution.line(head);
-
-    std::string row = int_field(st.species, 11) + " " + real_field(st.individuals, 15, 1) + " " +
-                      real_field(st.biomass, 18, 1) + " ";
-    for (float v : {st.sd_lb, st.rad_slope, st.rad_intercept, st.diversity, st.evenness, st.alpha})
-        row += real_field(v, 11, 4) + " ";
-    wa.reports.distribution.line(row);
 }
 
 }  // namespace lorvenna

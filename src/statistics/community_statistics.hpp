@@ -5,9 +5,19 @@
 // every sample.
 #include <vector>
 
-#include "work_area.hpp"
+#include "core/keyword.hpp"
 
 namespace lorvenna {
+
+// Statistics of one abundance vector: the community or one sample.
+struct CommunityStatistics {
+    int species = 0;            // S
+    double individuals = 0.0;   // N
+    double biomass = 0.0;
+    float sd_lb = 0.0f;         // SD of log2 abundances
+    float rad_slope = 0.0f, rad_intercept = 0.0f;
+    float diversity = 0.0f, evenness = 0.0f, alpha = 0.0f;
+};
 
 // weights[k] and abundances[k] for k = 0 .. S-1; index is "sha", "simp" or "evar".
 CommunityStatistics community_statistics(const std::vector<float>& weights,
@@ -17,8 +27,5 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
 // Fisher's alpha for S species and N individuals: the first point of the 0.01
 // grid at which (alpha/S) ln(N/alpha + 1) exceeds 1; 0 when S > N or S = N.
 float fishers_alpha(double species, double individuals);
-
-// Writes the whole-community header and row to Distribution.txt.
-void write_community_statistics(WorkArea& wa);
 
 }  // namespace lorvenna

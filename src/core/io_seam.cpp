@@ -1,4 +1,4 @@
-#include "driver/io_seam.hpp"
+#include "core/io_seam.hpp"
 
 #include <chrono>
 #include <fstream>

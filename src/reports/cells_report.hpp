@@ -1,13 +1,12 @@
 #pragma once
 // Cells.txt: the design header with the unit areas or coordinates, the niches
 // of the units and the individuals of every species in every unit.
-#include <string>
-#include <vector>
-
+#include "core/report_file.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
 
-std::vector<std::string> sample_contents_lines(const WorkArea& wa);
+// Writes the contents of the sample units of the pass, when Cells.txt is open.
+void write_sample_contents(ReportFile& cells, const WorkArea& wa);
 
 }  // namespace lorvenna

@@ -1,4 +1,4 @@
-#include "sampling/sample_contents.hpp"
+#include "reports/cells_report.hpp"
 
 #include "numerics/fixed_field.hpp"
 #include "numerics/rounding.hpp"
@@ -16,7 +16,8 @@ std::string unit_row(const std::vector<T>& values) {
 
 }  // namespace
 
-std::vector<std::string> sample_contents_lines(const WorkArea& wa) {
+void write_sample_contents(ReportFile& cells, const WorkArea& wa) {
+    if (!cells.is_open()) return;
     const SampleTables& t = wa.samples;
     std::vector<std::string> lines;
     switch (design_of(wa.params.Method)) {
@@ -42,7 +43,7 @@ std::vector<std::string> sample_contents_lines(const WorkArea& wa) {
     lines.push_back(" Maximum number of niches per sample unit");
     lines.push_back(unit_row(t.niches));
     lines.push_back("Species Data, each row is the sampling of one of the " +
-                    int_field(wa.params.Species, 4) + " species");
+                    int_field(wa.derived.species, 4) + " species");
     const int rows = static_cast<int>(wa.species.size());
     const SampleCounts counts{t.counts.data(), rows, t.units};
     for (int k = 0; k < rows && t.counts.size() >= static_cast<std::size_t>(rows) * static_cast<std::size_t>(t.units); ++k) {
@@ -50,7 +51,7 @@ std::vector<std::string> sample_contents_lines(const WorkArea& wa) {
         for (int u = 0; u < t.units; ++u) row += int_field(counts.at(k, u), 7) + " ";
         lines.push_back(row);
     }
-    return lines;
+    for (const std::string& line : lines) cells.line(line);
 }
 
 }  // namespace lorvenna

@@ -1,9 +1,8 @@
-#include "statistics/grid_scaling.hpp"
+#include "landscape/habitat_scaling.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "numerics/fixed_field.hpp"
 
 namespace lorvenna {
 namespace {
@@ -112,21 +111,16 @@ ScalingAnalysis scale_diagonals(const std::vector<double>& first, const std::vec
     return s;
 }
 
-std::vector<std::string> scaling_lines(const ScalingAnalysis& s) {
-    std::string increments, variances, lengths;
-    for (const std::int64_t h : s.increments) increments += int_field(h, 18);
-    for (const double v : s.variances) variances += real_field(v, 18, 5);
-    for (const double v : s.lengths) lengths += real_field(v, 18, 5);
-    const std::string twelfth =
-        int_field(s.classes, 6) + " " + int_field(s.points, 6) + real_field(s.variance_intercept, 18, 6) +
-        real_field(s.variance_fit.slope, 8, 3) + real_field(s.variance_dimension, 8, 3) +
-        real_field(s.length_intercept, 18, 6) + real_field(s.length_fit.slope, 8, 3) +
-        real_field(s.length_dimension, 8, 3);
-    return {increments, variances, lengths, twelfth};
-}
-
-std::string grid_line(int cell, double first, double second) {
-    return int_field(cell, 6) + real_field(first, 12, 5) + real_field(second, 12, 5);
+DiagonalProfiles diagonal_profiles(const SquareArray<float>& habitat) {
+    const int L = habitat.side;
+    DiagonalProfiles d;
+    d.first.resize(static_cast<std::size_t>(std::max(L, 0)));
+    d.second.resize(d.first.size());
+    for (int i = 1; i <= L; ++i) {
+        d.first[static_cast<std::size_t>(i - 1)] = habitat.at(i, i);
+        d.second[static_cast<std::size_t>(i - 1)] = habitat.at(i, L - i + 1);
+    }
+    return d;
 }
 
 }  // namespace lorvenna

@@ -5,7 +5,7 @@
 
 #include "numerics/fixed_field.hpp"
 #include "numerics/rounding.hpp"
-#include "placement/placement.hpp"
+#include "reports/map_report.hpp"
 
 namespace lorvenna {
 
@@ -17,13 +17,12 @@ std::string centre_field(float value) {
     return blanks(3 - static_cast<int>(digits.size())) + digits + ".";
 }
 
-void write_species_map(WorkArea& wa, int sp) {
+void write_species_map(ReportFile& map, const WorkArea& wa, int sp) {
     if (sp < 1 || sp > static_cast<int>(wa.species.size())) return;
-    if (!(wa.answers.map_species > 0.0f) || !wa.reports.map.is_open()) return;
+    if (!(wa.answers.map_species > 0.0f) || !map.is_open()) return;
     const SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
     if (row.number != wa.answers.map_species) return;
 
-    ReportFile& map = wa.reports.map;
     map.line("Species number: " + int_field(trunc_to<std::int64_t>(static_cast<double>(row.number)), 5) +
              blanks(3) + "Centre of range: x" + centre_field(wa.range_x) + blanks(1) + "y: " +
              centre_field(wa.range_y));

@@ -1,4 +1,4 @@
-#include "batch/text_records.hpp"
+#include "core/text_records.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "driver/report_file.hpp"
+#include "core/report_file.hpp"
 
-#include "driver/io_seam.hpp"
-#include "driver/program_end.hpp"
+#include "core/io_seam.hpp"
+#include "core/program_end.hpp"
 
 namespace lorvenna {
 

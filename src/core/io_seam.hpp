@@ -13,8 +13,6 @@
 
 namespace lorvenna {
 
-struct WorkArea;
-
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -42,8 +40,6 @@ struct Io {
     std::uint64_t max_pass_bytes = 0;
     double max_individuals = 0.0;
     std::uint64_t max_uniform_draws = 0;  // checked between species
-    // Called with the work area at the end of the session (benchmarks read times and draws).
-    std::function<void(const WorkArea&)> on_session_end = nullptr;
 
     std::filesystem::path path_of(const std::string& name) const {
         std::filesystem::path p(name);

@@ -1,26 +1,26 @@
-#include "input/console.hpp"
+#include "core/console.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <istream>
 #include <ostream>
 
-#include "driver/program_end.hpp"
+#include "core/program_end.hpp"
 
 namespace lorvenna {
 
-void say(WorkArea& wa, std::string_view text) {
-    wa.io.out << ' ' << text << '\n';
+void say(Io& io, std::string_view text) {
+    io.out << ' ' << text << '\n';
 }
 
-void say_fixed(WorkArea& wa, std::string_view text) {
-    wa.io.out << text << '\n';
+void say_fixed(Io& io, std::string_view text) {
+    io.out << text << '\n';
 }
 
-std::string read_answer_line(WorkArea& wa) {
-    wa.io.out.flush();
+std::string read_answer_line(Io& io) {
+    io.out.flush();
     std::string line;
-    if (!std::getline(wa.io.in, line)) end_program(exit_error, " Console input ended before the answer");
+    if (!std::getline(io.in, line)) end_program(exit_error, " Console input ended before the answer");
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
@@ -28,17 +28,17 @@ std::string read_answer_line(WorkArea& wa) {
 namespace {
 
 // Prints the prompt lines (free format) and reads a keyword answer of the given width.
-Keyword ask_keyword(WorkArea& wa, std::initializer_list<std::string_view> prompt, std::size_t width) {
-    for (auto line : prompt) say(wa, line);
-    return keyword(read_answer_line(wa), width);
+Keyword ask_keyword(Io& io, std::initializer_list<std::string_view> prompt, std::size_t width) {
+    for (auto line : prompt) say(io, line);
+    return keyword(read_answer_line(io), width);
 }
 
 }  // namespace
 
-Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
+Keyword ask_choice(Io& io, std::initializer_list<std::string_view> prompt,
                    std::initializer_list<std::string_view> accepted, std::size_t width) {
     for (;;) {
-        const Keyword answer = ask_keyword(wa, prompt, width);
+        const Keyword answer = ask_keyword(io, prompt, width);
         for (auto a : accepted)
             if (answer == keyword(a, width)) return answer;
     }

@@ -7,20 +7,21 @@
 #include <string>
 #include <string_view>
 
-#include "work_area.hpp"
+#include "core/io_seam.hpp"
+#include "core/keyword.hpp"
 
 namespace lorvenna {
 
 // A free-format console line: one leading blank, then the text.
-void say(WorkArea& wa, std::string_view text);
+void say(Io& io, std::string_view text);
 // A fixed-layout console line, starting in column 1.
-void say_fixed(WorkArea& wa, std::string_view text);
+void say_fixed(Io& io, std::string_view text);
 
 // Reads one answer line (a trailing carriage return is dropped).
-std::string read_answer_line(WorkArea& wa);
+std::string read_answer_line(Io& io);
 
 // Repeats the prompt until the answer is one of the accepted keywords.
-Keyword ask_choice(WorkArea& wa, std::initializer_list<std::string_view> prompt,
+Keyword ask_choice(Io& io, std::initializer_list<std::string_view> prompt,
                    std::initializer_list<std::string_view> accepted, std::size_t width = 7);
 
 // Reads a free-format number from an answer line: the first blank- or

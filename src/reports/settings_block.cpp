@@ -1,9 +1,10 @@
-#include "batch/settings_block.hpp"
+#include "reports/settings_block.hpp"
 
 #include <string>
 #include <vector>
 
 #include "numerics/fixed_field.hpp"
+#include "reports/sample_report.hpp"
 
 namespace lorvenna {
 namespace {
@@ -27,11 +28,12 @@ std::string line1() {
 // Each value stands right-aligned under its label (texts left-aligned like their labels).
 std::string line2(const WorkArea& wa) {
     const ParameterSet& p = wa.params;
-    const double cells = static_cast<double>(p.Areal) * static_cast<double>(p.Areal);
-    const double min_density = cells > 0.0 ? wa.derived.min_abundance / cells : 0.0;
-    return int_field(p.Areal, 7) + " " + int_field(p.SampA, 7) + " " + int_field(p.maxSa, 7) + " " +
-           int_field(p.minSa, 7) + " " + int_field(p.StepSa, 7) + " " + int_field(p.Sampfac, 7) + " " +
-           text_field(p.Method, 7) + " " + int_field(p.Species, 7) + " " + real_field(p.maxD, 9, 3) + blanks(2) +
+    const DerivedValues& d = wa.derived;
+    const double cells = static_cast<double>(d.grid_side) * static_cast<double>(d.grid_side);
+    const double min_density = cells > 0.0 ? d.min_abundance / cells : 0.0;
+    return int_field(d.grid_side, 7) + " " + int_field(p.SampA, 7) + " " + int_field(d.max_sample, 7) + " " +
+           int_field(d.min_sample, 7) + " " + int_field(p.StepSa, 7) + " " + int_field(p.Sampfac, 7) + " " +
+           text_field(p.Method, 7) + " " + int_field(d.species, 7) + " " + real_field(p.maxD, 9, 3) + blanks(2) +
            real_field(min_density, 9, 6) + " " + real_field(p.Dfluc, 7, 3) + " " + real_field(p.Flucmy, 7, 3) +
            " " + real_field(p.Flucvar, 7, 3) + " " + text_field(p.DivInd, 7) + " " + int_field(p.Permut, 7) +
            " " + text_field(p.Fractal, 7) + " " + text_field(p.GridHet, 7) + " ";
@@ -60,13 +62,6 @@ std::string line4(const WorkArea& wa) {
            real_field(r.z, 7, 4) + " " + real_field(r.X, 7, 4) + " " + real_field(r.truncation, 7, 4) + " ";
 }
 
-std::string sample_table_header() {
-    std::string line = text_field("SpeNo", 5) + " ";
-    for (const char* title : {"         Weight", "Ind", "Density", "StDev", "log2Dens", "Lloyd"})
-        line += text_field(title, 15) + " ";
-    return line + text_field("Density boundary", 20);
-}
-
 void write_block(ReportFile& file, const WorkArea& wa, bool later_run) {
     if (later_run) file.line("");
     file.line(line1());
@@ -77,14 +72,14 @@ void write_block(ReportFile& file, const WorkArea& wa, bool later_run) {
 
 }  // namespace
 
-void write_settings_block(WorkArea& wa) {
+void write_settings_block(ReportFiles& reports, const WorkArea& wa) {
     const bool later_run = wa.iteration > 1;
-    write_block(wa.reports.distribution, wa, later_run);
-    wa.reports.distribution.line(" No. of species per weight class");
+    write_block(reports.distribution, wa, later_run);
+    reports.distribution.line(" No. of species per weight class");
     if (!wa.answers.sampling()) return;
-    write_block(wa.reports.sample, wa, later_run);
-    wa.reports.sample.line(sample_table_header());
-    write_block(wa.reports.analysis, wa, later_run);
+    write_block(reports.sample, wa, later_run);
+    write_species_sample_header(reports.sample);
+    write_block(reports.analysis, wa, later_run);
 }
 
 }  // namespace lorvenna

@@ -4,10 +4,10 @@
 // their power fits against the ruler length with the fractal dimensions they
 // imply.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "statistics/least_squares.hpp"
+#include "work_area.hpp"
 
 namespace lorvenna {
 
@@ -29,10 +29,11 @@ struct ScalingAnalysis {
 // (i+1, L-i) of an L x L grid.
 ScalingAnalysis scale_diagonals(const std::vector<double>& first, const std::vector<double>& second);
 
-// Rows 9 to 12 of Analysis.txt.
-std::vector<std::string> scaling_lines(const ScalingAnalysis& s);
-
-// One row of Grid.txt: the cell index and the habitat values on both diagonals.
-std::string grid_line(int cell, double first, double second);
+// The habitat values along the two diagonals of the grid: first[i] of cell
+// (i+1, i+1), second[i] of cell (i+1, L-i).
+struct DiagonalProfiles {
+    std::vector<double> first, second;
+};
+DiagonalProfiles diagonal_profiles(const SquareArray<float>& habitat);
 
 }  // namespace lorvenna

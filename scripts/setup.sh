@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what Lorvenna needs from Debian's packages, when it is missing:
+#   scripts/setup.sh          the program: cmake, g++
+#   scripts/setup.sh tests    also GoogleTest and python3 (tests and acceptance checks)
+# As root it installs with apt-get; otherwise it names what to install and stops.
+set -euo pipefail
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v g++ >/dev/null || missing+=(g++)
+if [ "${1:-}" = tests ]; then
+  [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+  command -v python3 >/dev/null || missing+=(python3)
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then
+  echo "Installing ${missing[*]} from Debian's packages"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+else
+  echo "Lorvenna needs ${missing[*]}; install them with:" >&2
+  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi

@@ -1,0 +1,57 @@
+#pragma once
+// The evaluation of the samples once every species is placed: the table of
+// each species in the whole sample, and the series of sample sizes with their
+// reshufflings, each giving the statistics of its sample and its species-area
+// rows.
+#include <cstdint>
+#include <vector>
+
+#include "sampling/sample_size_tally.hpp"
+#include "sampling/sample_units.hpp"
+#include "statistics/community_statistics.hpp"
+#include "statistics/sample_statistics.hpp"
+#include "work_area.hpp"
+
+namespace lorvenna {
+
+// Individuals of every species in the sample of the first n units: in a nested
+// design the largest unit holds the sample; otherwise the units are pooled.
+std::vector<double> sample_abundances(Design d, const SampleCounts& counts, int n);
+
+// Cells inspected by the sample of the first n units (cells[u]: cells of unit u+1):
+// the largest unit of a nested design, the sum of the units otherwise.
+std::int64_t cells_sampled(Design d, const std::vector<std::int64_t>& cells, int n);
+
+// Each species in the whole sample (all units), in table order; the sample
+// column of the species table takes its individuals.
+std::vector<SpeciesSample> species_sample_table(WorkArea& wa);
+
+// One sample size n: the statistics of its sample and its species-area rows.
+struct SampleSizePass {
+    int n = 0;
+    CommunityStatistics statistics;
+    bool integer_individuals = false;  // nested designs count whole individuals
+    std::int64_t area_sampled = 0;     // cells inspected by the sample
+    std::int64_t unit_area = 0;        // cells of the first unit: the grain
+    SpeciesAreaRows rows;
+};
+
+// The sample sizes minSa, minSa + StepSa, ..., maxSa in turn.  The unit order
+// of the reshuffled designs carries over from one size to the next.
+class SampleSeries {
+public:
+    explicit SampleSeries(const WorkArea& wa);
+    // The next sample size, its reshufflings drawn from the stream; false after the last.
+    bool next(WorkArea& wa, SampleSizePass& pass);
+
+private:
+    Design design_;
+    std::vector<int> sizes_;
+    std::size_t next_ = 0;
+    std::vector<int> order_;
+    std::vector<std::int64_t> cells_;
+    std::vector<float> weights_;
+    int assemblage_ = 0;
+};
+
+}  // namespace lorvenna
