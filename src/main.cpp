@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/console_input.hpp"
 #include "driver/command_line.hpp"
 #include "driver/session.hpp"
 
@@ -33,7 +34,16 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, request_stop);
     std::signal(SIGTERM, request_stop);
     std::ios::sync_with_stdio(false);
-    Io io{std::cin, std::cout, std::filesystem::current_path(), real_file_system()};
+    // Console answers through a reader that gives up when a signal asks to stop.
+    InterruptibleInput console_input(0, &stop_signal);
+    std::istream console(&console_input);
+    std::error_code no_directory;
+    const std::filesystem::path here = std::filesystem::current_path(no_directory);
+    if (no_directory) {
+        std::cerr << "lorvenna: the working directory cannot be read: " << no_directory.message() << "\n";
+        return 1;
+    }
+    Io io{console, std::cout, here, real_file_system()};
     io.stop_requested = &stop_signal;
     return run_session(io, cl.seed);
 }

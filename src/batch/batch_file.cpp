@@ -13,6 +13,7 @@
 #include "core/runtime_report.hpp"
 #include "core/text_records.hpp"
 #include "input/derived_values.hpp"
+#include "input/fractal_kind.hpp"
 #include "input/settings_echo.hpp"
 #include "numerics/constants.hpp"
 #include "numerics/fixed_field.hpp"
@@ -238,6 +239,7 @@ void read_batch_row(WorkArea& wa) {
     DerivedValues& d = wa.derived;
     ++wa.iteration;
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
+    warn_if_no_fractal_grid(wa.io, p);
     d.grid_side = grid_side_for(p);
     if (is_keyword(p.Fractal, "rmd")) print_rescaling(wa.io, d.grid_side);
     check_row(p, d.grid_side);

@@ -6,21 +6,37 @@
 #include <ostream>
 
 #include "core/program_end.hpp"
+#include "core/session_limits.hpp"
+#include "core/text_records.hpp"
 
 namespace lorvenna {
 
+// Every console line is on the screen as soon as it is written: prompts before
+// their answer is read, progress and per-row lines while the pass runs.  The
+// console carries a few lines per species at most; the bulk output goes to
+// the report files, which stay buffered.
 void say(Io& io, std::string_view text) {
     io.out << ' ' << text << '\n';
+    io.out.flush();
 }
 
 void say_fixed(Io& io, std::string_view text) {
     io.out << text << '\n';
+    io.out.flush();
+}
+
+void say_open_failure(Io& io, std::string_view name) {
+    say(io, "Cannot open " + printable(name) + ": " + io.files.open_failure(io.path_of(std::string(name))));
 }
 
 std::string read_answer_line(Io& io) {
     io.out.flush();
     std::string line;
-    if (!std::getline(io.in, line)) end_program(exit_error, " Console input ended before the answer");
+    if (!std::getline(io.in, line)) {
+        // An interrupt at a prompt ends the read like the end of input does.
+        if (interrupted(io)) end_interrupted();
+        end_program(exit_error, " Console input ended before the answer");
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }

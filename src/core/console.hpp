@@ -17,6 +17,9 @@ void say(Io& io, std::string_view text);
 // A fixed-layout console line, starting in column 1.
 void say_fixed(Io& io, std::string_view text);
 
+// One line saying why the named input file cannot be opened, before its name is asked again.
+void say_open_failure(Io& io, std::string_view name);
+
 // Reads one answer line (a trailing carriage return is dropped).
 std::string read_answer_line(Io& io);
 

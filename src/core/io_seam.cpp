@@ -1,6 +1,9 @@
 #include "core/io_seam.hpp"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace lorvenna {
@@ -17,6 +20,17 @@ std::unique_ptr<std::istream> FileSystem::open_existing(const std::filesystem::p
     auto f = std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
     if (!*f) return nullptr;
     return f;
+}
+
+std::string FileSystem::open_failure(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::strerror(EISDIR);
+    errno = 0;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return "it could not be read";
+    }
+    return std::strerror(errno != 0 ? errno : ENOENT);
 }
 
 FileSystem& real_file_system() {

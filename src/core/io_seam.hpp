@@ -20,6 +20,8 @@ public:
     virtual std::unique_ptr<std::ostream> create(const std::filesystem::path& path);
     // Opens an existing input file; nullptr when it does not exist or cannot be read.
     virtual std::unique_ptr<std::istream> open_existing(const std::filesystem::path& path);
+    // Why an input file cannot be opened, in the system's words ("No such file or directory").
+    virtual std::string open_failure(const std::filesystem::path& path);
 };
 
 // Seconds elapsed since the session started, for the run-time report.

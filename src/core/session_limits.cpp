@@ -7,9 +7,14 @@
 
 namespace lorvenna {
 
+bool interrupted(const Io& io) { return io.stop_requested != nullptr && *io.stop_requested != 0; }
+
+void end_interrupted() {
+    end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
+}
+
 void stop_if_requested(const Io& io, const RandomStream& random) {
-    if (io.stop_requested != nullptr && *io.stop_requested != 0)
-        end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");
+    if (interrupted(io)) end_interrupted();
     if (io.max_uniform_draws > 0 && random.uniform_draws() > io.max_uniform_draws)
         end_program(exit_error, " Refused: more than " + std::to_string(io.max_uniform_draws) + " random draws");
 }

@@ -8,6 +8,11 @@
 
 namespace lorvenna {
 
+// Whether the user asked the session to stop (SIGINT, SIGTERM).
+bool interrupted(const Io& io);
+// Ends the session in order with the interrupt's status and message.
+[[noreturn]] void end_interrupted();
+
 // Ends the session in order when the user interrupted it (SIGINT, SIGTERM)
 // or when the session's cap on random draws is passed.
 void stop_if_requested(const Io& io, const RandomStream& random);

@@ -51,12 +51,15 @@ bool build_the_community(WorkArea& wa) {
 }
 
 void warn_of_shortfall(const WorkArea& wa, int sp, const PlacementOutcome& placed) {
-    if (!placed.gave_up) return;
+    if (placed.shortfall == Shortfall::none) return;
     const SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
-    say(wa.io, "Warning: species " + std::to_string(trunc_to<std::int64_t>(static_cast<double>(row.number))) + " placed " +
-                   std::to_string(placed.placed) + " of " + std::to_string(placed.target) +
-                   (placed.off_grid ? " individuals: its range does not reach the grid"
-                                    : " individuals: no cell within its reach has room left"));
+    const char* cause = placed.shortfall == Shortfall::range_off_grid ? "its range does not reach the grid"
+                        : placed.shortfall == Shortfall::rarely_reached
+                            ? "its range centre lies where its placing steps almost never reach the grid"
+                            : "no cell within its reach has room left";
+    say(wa.io, "Warning: species " + std::to_string(trunc_to<std::int64_t>(static_cast<double>(row.number))) +
+                   " placed " + std::to_string(placed.placed) + " of " + std::to_string(placed.target) +
+                   " individuals: " + cause);
 }
 
 // Places the species one after the other; each species is sampled as soon as it is placed.

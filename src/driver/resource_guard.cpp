@@ -8,6 +8,7 @@
 
 #include "core/program_end.hpp"
 #include "numerics/constants.hpp"
+#include "numerics/saturating.hpp"
 
 namespace lorvenna {
 namespace {
@@ -19,24 +20,29 @@ std::uint64_t physical_memory_bytes() {
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
 }
 
-std::string mebibytes(std::uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+std::string mebibytes(std::uint64_t bytes) {
+    return (bytes == saturated ? "more than " : "") + std::to_string(bytes >> 20) + " MiB";
+}
 
 }  // namespace
 
 std::uint64_t pass_memory_bytes(const WorkArea& wa) {
     const ParameterSet& p = wa.params;
     const DerivedValues& d = wa.derived;
-    const auto species = static_cast<std::uint64_t>(d.species > 0 ? d.species : 0);
-    std::uint64_t bytes = species * sizeof(SpeciesRow);
+    const auto count = [](int n) { return static_cast<std::uint64_t>(n > 0 ? n : 0); };
+    const std::uint64_t species = count(d.species);
+    std::uint64_t bytes = saturating_mul(species, sizeof(SpeciesRow));
     if (!wa.answers.sampling()) return bytes;
-    const auto side = static_cast<std::uint64_t>(d.grid_side > 0 ? d.grid_side : 0);
-    const auto square = static_cast<std::uint64_t>(p.SampA > 0 ? p.SampA : 0);
-    const auto units = static_cast<std::uint64_t>(d.max_sample > 0 ? d.max_sample : 0);
+    const std::uint64_t side = count(d.grid_side);
+    const std::uint64_t square = count(p.SampA) + 1;
+    const std::uint64_t units = count(d.max_sample);
     // habitat (float), niches and species counts (int32), the counted flag (byte), cell counts (int32)
-    bytes += side * side * (sizeof(float) + 2 * sizeof(std::int32_t) + 1 + sizeof(std::int32_t));
+    const std::uint64_t per_cell = sizeof(float) + 2 * sizeof(std::int32_t) + 1 + sizeof(std::int32_t);
+    bytes = saturating_add(bytes, saturating_mul(saturating_mul(side, side), per_cell));
     // summed-area table of the sampled square and the sample table of every species and unit
-    bytes += (square + 1) * (square + 1) * sizeof(std::int64_t);
-    bytes += species * units * sizeof(std::int32_t) + units * 4 * sizeof(std::int64_t);
+    bytes = saturating_add(bytes, saturating_mul(saturating_mul(square, square), sizeof(std::int64_t)));
+    bytes = saturating_add(bytes, saturating_mul(saturating_mul(species, units), sizeof(std::int32_t)));
+    bytes = saturating_add(bytes, saturating_mul(units, 4 * sizeof(std::int64_t)));
     return bytes;
 }
 

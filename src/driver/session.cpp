@@ -1,6 +1,8 @@
 #include "driver/session.hpp"
 
 #include <chrono>
+#include <exception>
+#include <new>
 #include <ostream>
 #include <random>
 
@@ -73,6 +75,7 @@ void open_batch_file(WorkArea& wa) {
             wa.batch_file_name = name;
             break;
         }
+        say_open_failure(wa.io, name);
     }
     if (!read_batch_header(wa)) end_program(exit_ok);
 }
@@ -149,6 +152,9 @@ int close_reports(WorkArea& wa, int status) {
         } catch (const ProgramEnd& failure) {
             say_fixed(wa.io, failure.message);
             if (status == exit_ok) status = failure.status;
+        } catch (const std::exception& failure) {
+            say_fixed(wa.io, " Error while closing the file " + f->name() + ": " + failure.what());
+            if (status == exit_ok) status = exit_error;
         }
     }
     wa.batch_file.reset();
@@ -174,6 +180,14 @@ int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver
     } catch (const ProgramEnd& end) {
         if (!end.message.empty()) say_fixed(wa.io, end.message);
         status = end.status;
+    } catch (const std::bad_alloc& failure) {
+        // The arrays of the pass go first, so that the orderly end has memory to work with.
+        wa.release_pass_arrays();
+        say_fixed(wa.io, std::string(" Not enough memory: an allocation of the run failed (") + failure.what() + ")");
+        status = exit_error;
+    } catch (const std::exception& failure) {
+        say_fixed(wa.io, std::string(" Error: the run stopped on a failure: ") + failure.what());
+        status = exit_error;
     }
     if (status == exit_ok) status = wa.exit_status;
     status = close_reports(wa, status);

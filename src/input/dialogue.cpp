@@ -8,6 +8,7 @@
 
 #include "core/console.hpp"
 #include "input/derived_values.hpp"
+#include "input/fractal_kind.hpp"
 #include "input/settings_echo.hpp"
 #include "numerics/constants.hpp"
 #include "numerics/fixed_field.hpp"
@@ -110,7 +111,9 @@ void ask_habitat(WorkArea& wa) {
     show(wa.io, free_lines({"Which kind of fractal grid?", "Superposition (super) or random midpoint displacement (rmd)",
                          "Default is rmd"}));
     p.Fractal = keyword(read_answer_line(wa.io));
+    if (p.Fractal == keyword("")) p.Fractal = keyword("rmd");  // an empty answer keeps the default
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
+    warn_if_no_fractal_grid(wa.io, p);
     const bool super = is(p.Fractal, "super");
     p.Scale1 = ask_real(wa.io,
                         free_lines({"Fractal grid? For super: enter the first fractal coefficient (>1)",

@@ -118,6 +118,7 @@ void open_rank_order_file(WorkArea& wa) {
         if (name.empty()) continue;
         r.file = wa.io.files.open_existing(wa.io.path_of(name));
         if (r.file) break;
+        say_open_failure(wa.io, name);
     }
     r.file_name = name;
     r.body_weights = keyword("no");

@@ -162,8 +162,10 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
         return outcome;
     }
     row.assigned = static_cast<float>(run.placed);
-    outcome.gave_up = run.gave_up;
-    outcome.off_grid = off_grid;
+    if (run.gave_up)
+        outcome.shortfall = off_grid            ? Shortfall::range_off_grid
+                            : run.rarely_reached ? Shortfall::rarely_reached
+                                                 : Shortfall::cells_full;
     return outcome;
 }
 

@@ -14,12 +14,19 @@ void shuffle_species(std::vector<SpeciesRow>& species, RandomStream& random);
 // Allocates the habitat grid and the cell counts of the model.
 void prepare_placement(WorkArea& wa);
 
+// Why a species could not be placed whole.
+enum class Shortfall {
+    none,
+    range_off_grid,   // its range centre could not be drawn on the grid, or its reach misses the grid
+    rarely_reached,   // its placing steps almost never land on the grid
+    cells_full,       // the cells within its reach have no room left (niche limit)
+};
+
 // What became of one species.
 struct PlacementOutcome {
     std::int64_t placed = 0;  // individuals placed
     std::int64_t target = 0;  // OrigInd as a whole number
-    bool gave_up = false;     // the species could not be placed whole
-    bool off_grid = false;    // ... because its range does not reach the grid
+    Shortfall shortfall = Shortfall::none;
 };
 
 // Places every individual of the species at table position sp (1-based):

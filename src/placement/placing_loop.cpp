@@ -103,6 +103,7 @@ void placing_loop(PlacingRun& r) {
     std::int64_t misses = 0;
     bool gave_up = false;
     bool room_checked = false;
+    bool rarely_reached = false;
     bool done = false;
 
     // Records a cell the species reaches for the first time; past the
@@ -131,6 +132,7 @@ void placing_loop(PlacingRun& r) {
         r.list_complete = list_complete;
         r.placed = placed;
         r.gave_up = gave_up;
+        r.rarely_reached = rarely_reached;
         r.done = done;
     };
     // One miss: true when the species has to be given up.
@@ -152,9 +154,13 @@ void placing_loop(PlacingRun& r) {
             const AxisOdds ox{Ranged, cx, range, side};
             const AxisOdds oy{Ranged, cy, range, side};
             const double chance = chance_of_room(r.niches, Limited, r.xs, r.ys, ox, oy);
+            // The chance that a draw lands on the grid at all, full cells or not:
+            // when even that is too small, the range is the cause, not the cells.
+            const double landing = Limited ? chance_of_room(r.niches, false, r.xs, r.ys, ox, oy) : chance;
             // Clumps still to come, at least one individual (k1) each.
             const double clumps = std::ceil((static_cast<double>(r.orig) - static_cast<double>(placed_now)) /
                                             static_cast<double>(k1));
+            rarely_reached = !(clumps <= landing * draw_budget);
             if (!(chance > 0.0) || clumps > chance * draw_budget) return gave_up = true;
         }
         return gave_up = misses >= give_up_after;

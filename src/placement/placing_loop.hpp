@@ -54,6 +54,7 @@ struct PlacingRun {
     bool list_complete = false;
     std::int64_t placed = 0;
     bool gave_up = false;
+    bool rarely_reached = false;  // the draws almost never land on the grid within the range's reach
     bool done = false;
 };
 
