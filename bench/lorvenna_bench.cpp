@@ -8,7 +8,7 @@
 // child process so that its peak memory is its own; with --repeat N the
 // median of N runs is reported.
 //
-//   build/release/lorvenna_bench [--repeat N] [scenario ...]
+//   build/dev/lorvenna_bench [--repeat N] [--tidy] [scenario ...]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,6 +73,8 @@ double draw_floor(std::uint64_t uniforms, std::uint64_t normals) {
     return seconds;
 }
 
+bool with_tidy = false;  // --tidy: the tidy tables are written too
+
 Measure run_scenario(const fs::path& scenario) {
     const fs::path dir = fs::temp_directory_path() / ("lorvenna-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
@@ -91,7 +93,10 @@ Measure run_scenario(const fs::path& scenario) {
     };
     m.start_mib = resident_mib();
     const auto start = std::chrono::steady_clock::now();
-    run_session(io, 20261208u, read_session);
+    SessionOptions options;
+    options.seed = 20261208u;
+    options.tidy = with_tidy;
+    run_session(io, options, read_session);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.floor = draw_floor(static_cast<std::uint64_t>(m.uniform_draws), static_cast<std::uint64_t>(m.normal_draws));
     rusage usage{};
@@ -135,6 +140,8 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--repeat" && i + 1 < argc) {
             repeat = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--tidy") {
+            with_tidy = true;
         } else {
             fs::path p = a;
             if (!fs::exists(p)) p = dir / (a + ".txt");

@@ -1,10 +1,11 @@
 // Lorvenna: virtual assemblages of species on a grid, sampled as a field
-// ecologist would.  The program's console is the terminal and its reports go
-// to the working directory.
+// ecologist would.  The program's console is the terminal; its reports go to
+// the working directory or to the folder --out names.
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "core/console_input.hpp"
@@ -13,10 +14,15 @@
 
 namespace {
 
-// Set by SIGINT or SIGTERM; the session ends in order at the next pass or species.
+// Set by SIGINT or SIGTERM; the session ends in order at the next prompt, pass or species.
 volatile std::sig_atomic_t stop_signal = 0;
 
 extern "C" void request_stop(int) { stop_signal = 1; }
+
+int usage_error(const std::string& error) {
+    std::cerr << "lorvenna: " << error << "\n\n" << lorvenna::usage_text();
+    return 2;
+}
 
 }  // namespace
 
@@ -26,24 +32,39 @@ int main(int argc, char** argv) {
     switch (cl.action) {
         case CommandLine::Action::help: std::cout << usage_text(); return 0;
         case CommandLine::Action::version: std::cout << version_text(); return 0;
-        case CommandLine::Action::usage_error:
-            std::cerr << "lorvenna: " << cl.error << "\n\n" << usage_text();
-            return 2;
+        case CommandLine::Action::usage_error: return usage_error(cl.error);
         case CommandLine::Action::run: break;
     }
-    std::signal(SIGINT, request_stop);
-    std::signal(SIGTERM, request_stop);
-    std::ios::sync_with_stdio(false);
-    // Console answers through a reader that gives up when a signal asks to stop.
-    InterruptibleInput console_input(0, &stop_signal);
-    std::istream console(&console_input);
+    const SessionOptions& options = cl.options;
     std::error_code no_directory;
     const std::filesystem::path here = std::filesystem::current_path(no_directory);
     if (no_directory) {
         std::cerr << "lorvenna: the working directory cannot be read: " << no_directory.message() << "\n";
         return 1;
     }
-    Io io{console, std::cout, here, real_file_system()};
+    if (const std::string missing = check_files(options, real_file_system(), here); !missing.empty())
+        return usage_error(missing);
+    std::filesystem::path out = here;
+    if (options.out) {
+        out = std::filesystem::path(*options.out).is_absolute() ? std::filesystem::path(*options.out) : here / *options.out;
+        std::error_code cannot;
+        std::filesystem::create_directories(out, cannot);
+        if (cannot) {
+            std::cerr << "lorvenna: cannot create the output folder " << *options.out << ": " << cannot.message() << "\n";
+            return 1;
+        }
+    }
+
+    std::signal(SIGINT, request_stop);
+    std::signal(SIGTERM, request_stop);
+    std::ios::sync_with_stdio(false);
+    // Console answers through a reader that gives up when a signal asks to stop.
+    InterruptibleInput console_input(0, &stop_signal);
+    std::istream console(&console_input);
+    Io io{console, std::cout, out, real_file_system()};
+    io.input_dir = here;
     io.stop_requested = &stop_signal;
-    return run_session(io, cl.seed);
+    io.quiet = options.quiet;
+    if (options.scripted()) io.messages = &std::cerr;
+    return run_session(io, options);
 }

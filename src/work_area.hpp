@@ -134,6 +134,8 @@ struct SampleTables {
     std::vector<std::int32_t> counts;    // individuals of species s in unit i: counts[s*units + i]
     // Per species the sum of squared cell counts over the whole sample (Lloyd's index of patchiness).
     std::vector<double> squared_counts;
+    // Per species the individuals in the sampled square: the truth the sample estimates.
+    std::vector<std::int64_t> in_square;
     std::int32_t& count(int species_index, int unit_index) {
         return counts[static_cast<std::size_t>(species_index) * static_cast<std::size_t>(units) +
                       static_cast<std::size_t>(unit_index)];
@@ -162,7 +164,7 @@ struct RankOrderInput {
     int blocks_read = 0;
 };
 
-// The open report files of the session.
+// The open report files of the session, and the tidy tables when asked for.
 struct ReportFiles {
     ReportFile distribution{"Distribution.txt"};
     ReportFile sample{"Sample.txt"};
@@ -170,8 +172,36 @@ struct ReportFiles {
     ReportFile cells{"Cells.txt"};
     ReportFile map{"Map.txt"};
     ReportFile grid{"Grid.txt"};
+    ReportFile runs{"runs.csv"};
+    ReportFile species{"species.csv"};
+    ReportFile samples{"samples.csv"};
+    ReportFile curve{"curve.csv"};
+    ReportFile units{"units.csv"};
+    ReportFile timings{"timings.csv"};
+    bool habitat_grids = false;  // habitat-<run>.asc and map-<run>.asc beside the tables
 
-    std::array<ReportFile*, 6> all() { return {&distribution, &sample, &analysis, &cells, &map, &grid}; }
+    bool tidy() const { return runs.is_open(); }
+    std::array<ReportFile*, 12> all() {
+        return {&distribution, &sample, &analysis, &cells, &map, &grid,
+                &runs,         &species, &samples, &curve, &units, &timings};
+    }
+};
+
+// What the tidy tables tell of a pass beyond its parameters and derived values.
+struct PassRecord {
+    int run = 0;                   // pass number of the session
+    long long row = 0;             // line of the batch file; 0: the dialogue's pass
+    int replicate = 1;
+    std::uint32_t seed = 0;        // seed word at the start of the pass
+    std::string status = "ok";     // or why the pass produced no community
+    bool sampled = false;          // the individuals were placed and sampled
+    int species_given_up = 0;
+    // Scaling of the habitat along the grid diagonals
+    int scaling_classes = 0, scaling_points = 0;
+    bool variance_fit = false, length_fit = false;
+    double variance_intercept = 0.0, variance_slope = 0.0, variance_dimension = 0.0;
+    double length_intercept = 0.0, length_slope = 0.0, length_dimension = 0.0;
+    StageTimes times;              // of this pass alone
 };
 
 // Answers of the start-up questions that shape the session.
@@ -198,7 +228,8 @@ struct WorkArea {
     // Batch run
     std::unique_ptr<std::istream> batch_file;
     std::string batch_file_name;
-    int iteration = 0;     // batch rows consumed so far
+    int iteration = 0;     // passes of the session so far (the "Iteration No." of a batch)
+    int rows_read = 0;     // data rows of the batch file read so far
     int exit_status = 0;   // raised by a pass that failed but let the batch go on
 
     ParameterSet params;
@@ -223,6 +254,9 @@ struct WorkArea {
 
     // Time per stage over the session (benchmarks read it)
     StageTimes times;
+
+    // The pass under way, for the tidy tables
+    PassRecord pass;
 
     // Releases the arrays of a pass, as a batch does before its next row.
     void release_pass_arrays() {

@@ -125,8 +125,9 @@ std::vector<std::string> next_row_fields(WorkArea& wa, std::string& row_text) {
     const LineRead got = read_text_line(*wa.batch_file, line);
     if (got == LineRead::read_error) batch_read_failure(wa);
     if (got == LineRead::end_of_file) end_program(exit_ok, " End of batch file reached");
-    // The header is line 1 and every earlier row started a pass.
-    const std::string where = "line " + std::to_string(static_cast<long long>(wa.iteration) + 2) + " of " + file_label(wa);
+    ++wa.rows_read;
+    // The header is line 1.
+    const std::string where = "line " + std::to_string(static_cast<long long>(wa.rows_read) + 1) + " of " + file_label(wa);
     if (line.overlong)
         end_program(exit_error, " Error while reading " + where + ": it is longer than " +
                                     std::to_string(max_line_length) + " characters");
@@ -137,7 +138,10 @@ std::vector<std::string> next_row_fields(WorkArea& wa, std::string& row_text) {
     if (split.fault == SplitFields::Fault::field_too_long)
         end_program(exit_error, " Error while reading " + where + ": field " + std::to_string(split.fault_field) +
                                     " is longer than " + std::to_string(max_field_length) + " characters");
-    if (split.fields.empty()) end_program(exit_ok, " End of batch file reached");
+    if (split.fields.empty()) {
+        --wa.rows_read;
+        end_program(exit_ok, " End of batch file reached");
+    }
     row_text = line.text;
     return std::move(split.fields);
 }
@@ -229,19 +233,19 @@ bool read_batch_header(WorkArea& wa) {
     return true;
 }
 
-void read_batch_row(WorkArea& wa) {
+void read_and_settle_row(WorkArea& wa, bool console) {
     std::string row_text;
     const std::vector<std::string> fields = next_row_fields(wa, row_text);
     // A short row keeps what the rows before it left.
-    if (wa.iteration > 0) wa.params = carried_parameters(wa.params, wa.derived);
+    if (wa.rows_read > 1) wa.params = carried_parameters(wa.params, wa.derived);
     decode_row(wa, fields, row_text);
     ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;
     ++wa.iteration;
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
-    warn_if_no_fractal_grid(wa.io, p);
+    if (console) warn_if_no_fractal_grid(wa.io, p);
     d.grid_side = grid_side_for(p);
-    if (is_keyword(p.Fractal, "rmd")) print_rescaling(wa.io, d.grid_side);
+    if (console && is_keyword(p.Fractal, "rmd")) print_rescaling(wa.io, d.grid_side);
     check_row(p, d.grid_side);
     derive_sample_sizes(p, d, true);
     d.species = p.Species;
@@ -250,9 +254,13 @@ void read_batch_row(WorkArea& wa) {
         refuse(" Error while reading max. density: ",
                real_field_min(p.maxD, 9, 3) + " (" + real_field_min(d.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");
+}
+
+void read_batch_row(WorkArea& wa) {
+    read_and_settle_row(wa, true);
     print_runtime_report(wa.io);
-    say_fixed(wa.io, std::string(78, '-'));
-    say_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
+    tell_fixed(wa.io, std::string(78, '-'));
+    tell_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
     print_settings_echo(wa);
 }
 

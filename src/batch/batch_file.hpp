@@ -27,5 +27,9 @@ bool read_batch_header(WorkArea& wa);
 // A row whose maxD x Areal x Areal exceeds the individuals a 32-bit count can
 // hold ends like a failed check.
 void read_batch_row(WorkArea& wa);
+// The same without the console lines of a row (run time, iteration, settings
+// echo; with `console` false also the rescaling and fractal-kind lines): for
+// rows that are checked or skipped but not run.
+void read_and_settle_row(WorkArea& wa, bool console);
 
 }  // namespace lorvenna

@@ -25,8 +25,24 @@ void say_fixed(Io& io, std::string_view text) {
     io.out.flush();
 }
 
+void tell(Io& io, std::string_view text) {
+    if (!io.quiet) say(io, text);
+}
+
+void tell_fixed(Io& io, std::string_view text) {
+    if (!io.quiet) say_fixed(io, text);
+}
+
+void warn_fixed(Io& io, std::string_view text) {
+    std::ostream& to = io.messages != nullptr ? *io.messages : io.out;
+    to << text << '\n';
+    to.flush();
+}
+
+void warn(Io& io, std::string_view text) { warn_fixed(io, " " + std::string(text)); }
+
 void say_open_failure(Io& io, std::string_view name) {
-    say(io, "Cannot open " + printable(name) + ": " + io.files.open_failure(io.path_of(std::string(name))));
+    say(io, "Cannot open " + printable(name) + ": " + io.files.open_failure(io.input_path(std::string(name))));
 }
 
 std::string read_answer_line(Io& io) {

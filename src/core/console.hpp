@@ -12,10 +12,18 @@
 
 namespace lorvenna {
 
-// A free-format console line: one leading blank, then the text.
+// A free-format console line: one leading blank, then the text.  Prompts and
+// the dialogue around them.
 void say(Io& io, std::string_view text);
 // A fixed-layout console line, starting in column 1.
 void say_fixed(Io& io, std::string_view text);
+// Lines that report progress (banner, settings echo, per-row and per-species
+// lines, run time): left out of a quiet run.
+void tell(Io& io, std::string_view text);
+void tell_fixed(Io& io, std::string_view text);
+// Warnings and error messages: always shown, on standard error in a scripted run.
+void warn(Io& io, std::string_view text);
+void warn_fixed(Io& io, std::string_view text);
 
 // One line saying why the named input file cannot be opened, before its name is asked again.
 void say_open_failure(Io& io, std::string_view name);

@@ -31,7 +31,7 @@ ElapsedClock steady_elapsed_clock();
 struct Io {
     std::istream& in;
     std::ostream& out;
-    std::filesystem::path dir;
+    std::filesystem::path dir;  // where the report files and tables go
     FileSystem& files;
     ElapsedClock elapsed = steady_elapsed_clock();
     // Set from a signal handler: the session ends in order at the next species or pass.
@@ -42,10 +42,23 @@ struct Io {
     std::uint64_t max_pass_bytes = 0;
     double max_individuals = 0.0;
     std::uint64_t max_uniform_draws = 0;  // checked between species
+    // Where the batch and rank-order files named by the user are looked for;
+    // empty: the output directory.
+    std::filesystem::path input_dir = {};
+    // Where warnings and error messages go (nullptr: the console); a scripted
+    // run sends them to standard error.
+    std::ostream* messages = nullptr;
+    // No banner, settings echo, per-row or per-species lines; prompts, warnings
+    // and errors still appear.
+    bool quiet = false;
 
-    std::filesystem::path path_of(const std::string& name) const {
+    std::filesystem::path output_path(const std::string& name) const {
         std::filesystem::path p(name);
         return p.is_absolute() ? p : dir / p;
+    }
+    std::filesystem::path input_path(const std::string& name) const {
+        std::filesystem::path p(name);
+        return p.is_absolute() ? p : (input_dir.empty() ? dir : input_dir) / p;
     }
 };
 

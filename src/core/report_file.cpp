@@ -6,7 +6,7 @@
 namespace lorvenna {
 
 void ReportFile::open(Io& io) {
-    stream_ = io.files.create(io.path_of(name_));
+    stream_ = io.files.create(io.output_path(name_));
     if (!stream_) end_program(exit_error, " Cannot write the file " + name_);
 }
 

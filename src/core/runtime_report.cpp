@@ -12,7 +12,7 @@ void print_runtime_report(Io& io) {
     const long long h = elapsed / 3600;
     const long long m = elapsed / 60 - h * 60;
     const long long s = elapsed - m * 60 - h * 3600;
-    say_fixed(io, "Runtime of program: " + int_field(h, 3) + "hh" + int_field(m, 3) + "min" + int_field(s, 3) + "sec");
+    tell_fixed(io, "Runtime of program: " + int_field(h, 3) + "hh" + int_field(m, 3) + "min" + int_field(s, 3) + "sec");
 }
 
 }  // namespace lorvenna

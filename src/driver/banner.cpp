@@ -22,17 +22,17 @@ std::string framed(const std::string& text) {
 
 void print_banner(const WorkArea& wa) {
     const std::string stars(55, '*');
-    say(wa.io, stars);
-    say(wa.io, framed(""));
-    say(wa.io, framed("Lorvenna - virtual assemblages sampled on a grid"));
-    say(wa.io, framed(""));
-    say(wa.io, framed("Species-area relations, diversity and design bias"));
-    say(wa.io, framed(""));
-    say(wa.io, framed(std::string("Version ") + LORVENNA_VERSION));
-    say(wa.io, framed("Seed word: " + std::to_string(wa.random.seed())));
-    say(wa.io, framed(""));
-    say(wa.io, stars);
-    say(wa.io, "");
+    tell(wa.io, stars);
+    tell(wa.io, framed(""));
+    tell(wa.io, framed("Lorvenna - virtual assemblages sampled on a grid"));
+    tell(wa.io, framed(""));
+    tell(wa.io, framed("Species-area relations, diversity and design bias"));
+    tell(wa.io, framed(""));
+    tell(wa.io, framed(std::string("Version ") + LORVENNA_VERSION));
+    tell(wa.io, framed("Seed word: " + std::to_string(wa.random.seed())));
+    tell(wa.io, framed(""));
+    tell(wa.io, stars);
+    tell(wa.io, "");
 }
 
 }  // namespace lorvenna

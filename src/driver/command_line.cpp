@@ -1,12 +1,84 @@
 #include "driver/command_line.hpp"
 
 #include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include "core/console.hpp"
 
 namespace lorvenna {
+namespace {
+
+// A whole number in [lo, hi], all of the text.
+template <typename Int>
+bool parse_whole(const std::string& text, Int lo, Int hi, Int& value) {
+    Int v{};
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
+
+struct Parser {
+    CommandLine cl;
+    bool failed = false;
+
+    void fail(std::string message) {
+        if (failed) return;
+        failed = true;
+        cl.action = CommandLine::Action::usage_error;
+        cl.error = std::move(message);
+    }
+};
+
+}  // namespace
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
-    CommandLine cl;
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    Parser parser;
+    CommandLine& cl = parser.cl;
+    SessionOptions& o = cl.options;
+    using Setter = std::function<void(const std::string&)>;
+    // Options that take a value.
+    const std::map<std::string, Setter> with_value = {
+        {"--seed",
+         [&](const std::string& v) {
+             std::uint32_t seed = 0;
+             if (!parse_whole<std::uint32_t>(v, 0u, 4294967295u, seed))
+                 return parser.fail("the seed word must be a whole number from 0 to 4294967295, not " + v);
+             o.seed = seed;
+         }},
+        {"--mode",
+         [&](const std::string& v) {
+             if (v != "m" && v != "s" && v != "b") return parser.fail("--mode takes m, s or b, not " + v);
+             o.mode = keyword(v);
+         }},
+        {"--batch", [&](const std::string& v) { o.batch = v; }},
+        {"--source",
+         [&](const std::string& v) {
+             if (v != "g" && v != "m" && v != "o") return parser.fail("--source takes g, m or o, not " + v);
+             o.source = keyword(v);
+         }},
+        {"--rank-order", [&](const std::string& v) { o.rank_order = v; }},
+        {"--map",
+         [&](const std::string& v) {
+             const auto n = parse_real(v);
+             if (!n || *n < 0.0 || v.find_first_of(" ,") != std::string::npos)
+                 return parser.fail("--map takes a species number (0 for no map), not " + v);
+             o.map_species = static_cast<float>(*n);
+         }},
+        {"--out", [&](const std::string& v) {
+             if (v.empty()) return parser.fail("--out needs a folder");
+             o.out = v;
+         }},
+    };
+    // Switches.
+    const std::map<std::string, bool*> switches = {
+        {"--weights", &o.weights}, {"--diagonals", &o.diagonals}, {"--cells", &o.cells}, {"--tidy", &o.tidy},
+        {"--habitat", &o.habitat}, {"--quiet", &o.quiet},         {"--check", &o.check},
+    };
+
+    for (std::size_t i = 0; i < args.size() && !parser.failed; ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             cl.action = CommandLine::Action::help;
@@ -16,40 +88,101 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             cl.action = CommandLine::Action::version;
             return cl;
         }
-        std::string value;
-        if (a == "--seed" && i + 1 < args.size()) {
-            value = args[++i];
-        } else if (a.rfind("--seed=", 0) == 0) {
-            value = a.substr(7);
+        if (const auto s = switches.find(a); s != switches.end()) {
+            *s->second = true;
+            continue;
+        }
+        const auto equals = a.find('=');
+        const std::string name = a.substr(0, equals);
+        const auto w = with_value.find(name);
+        if (w == with_value.end()) {
+            parser.fail("unknown option " + a);
+            break;
+        }
+        if (equals != std::string::npos) {
+            w->second(a.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            w->second(args[++i]);
         } else {
-            cl.action = CommandLine::Action::usage_error;
-            cl.error = a == "--seed" ? "--seed needs a value" : "unknown option " + a;
-            return cl;
+            parser.fail(name + " needs a value");
         }
-        std::uint32_t seed = 0;
-        const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
-        if (value.empty() || ec != std::errc() || ptr != value.data() + value.size()) {
-            cl.action = CommandLine::Action::usage_error;
-            cl.error = "the seed word must be a whole number from 0 to 4294967295, not " + value;
-            return cl;
-        }
-        cl.seed = seed;
     }
+    if (parser.failed) return cl;
+
+    // Options that belong together.
+    if (o.rank_order && !o.source) o.source = keyword("o");
+    const bool from_file = o.source && (*o.source == keyword("m") || *o.source == keyword("o"));
+    if (from_file && !o.rank_order) parser.fail("--source m or o needs --rank-order FILE");
+    if (o.rank_order && !from_file) parser.fail("--rank-order needs --source m or o");
+    const bool startup = o.batch || o.source || o.rank_order || o.weights || o.diagonals || o.map_species > 0.0f ||
+                         o.cells;
+    if (startup && !o.mode) parser.fail("the start-up options (--batch, --source, --map, ...) need --mode");
+    const bool sampling = o.mode && *o.mode == keyword("s");
+    if (o.mode && !sampling && (o.source || o.diagonals || o.map_species > 0.0f || o.cells))
+        parser.fail("--source, --rank-order, --diagonals, --map and --cells belong to sampling runs (--mode s)");
+    if (o.check && !o.batch) parser.fail("--check needs --batch FILE");
+    if (o.habitat && !o.tidy) parser.fail("--habitat writes a table of the tidy output: add --tidy");
     return cl;
 }
 
+std::string check_files(const SessionOptions& o, FileSystem& files, const std::filesystem::path& input_dir) {
+    const auto readable = [&](const std::string& name) {
+        const std::filesystem::path p = std::filesystem::path(name).is_absolute() ? std::filesystem::path(name)
+                                                                                   : input_dir / name;
+        return files.open_existing(p) ? std::string() : "cannot open " + name + ": " + files.open_failure(p);
+    };
+    if (o.batch)
+        if (std::string why = readable(*o.batch); !why.empty()) return "the batch file: " + why;
+    if (o.rank_order)
+        if (std::string why = readable(*o.rank_order); !why.empty()) return "the rank-order file: " + why;
+    return {};
+}
+
 std::string usage_text() {
-    return "Usage: lorvenna [--seed N] [--help] [--version]\n"
+    return "Usage: lorvenna [options]\n"
            "\n"
-           "Builds a virtual assemblage of species on a grid and samples it.  The program\n"
-           "asks its questions on the console (or reads a batch file you name there) and\n"
-           "writes its reports into the current directory.\n"
+           "Builds a virtual assemblage of species on a grid whose truth is known and\n"
+           "samples it as a field ecologist would.  Without options the program asks its\n"
+           "questions on the console.  --mode answers them instead, so a scripted run asks\n"
+           "nothing (with --batch it asks no parameters either).\n"
            "\n"
-           "  --seed N    start the random stream from seed word N (0 to 4294967295), so a\n"
-           "              run can be repeated exactly; without it the seed word comes from\n"
-           "              the clock and is shown in the banner\n"
-           "  --help      show this text\n"
-           "  --version   show the version\n";
+           "Modes (--mode):\n"
+           "  m  compute the model community only (Distribution.txt)\n"
+           "  s  build the model and sample it (Sample.txt, Analysis.txt, ...)\n"
+           "  b  write the template batch file lorvenna.txt\n"
+           "\n"
+           "Start-up answers:\n"
+           "  --mode m|s|b        what to do; without it every start-up question is asked\n"
+           "  --batch FILE        run every row of a batch file (one parameter set per row)\n"
+           "  --source g|m|o      community generated (g, the default) or read from a\n"
+           "                      rank-order file (m or o, with --rank-order)\n"
+           "  --rank-order FILE   the rank-order distribution file (implies --source o)\n"
+           "  --weights           the rank-order file gives a body weight after each abundance\n"
+           "  --diagonals         write Grid.txt (habitat along the grid diagonals)\n"
+           "  --map N             write Map.txt for species N\n"
+           "  --cells             write Cells.txt (the contents of every sample unit)\n"
+           "\n"
+           "Output:\n"
+           "  --out DIR           write every file into DIR (created if missing); batch and\n"
+           "                      rank-order names stay relative to the working directory\n"
+           "  --tidy              also write the tidy tables runs.csv, species.csv,\n"
+           "                      samples.csv, curve.csv, units.csv and timings.csv\n"
+           "  --habitat           with --tidy: the habitat grid of every run as habitat-RUN.asc\n"
+           "  --quiet             no banner, settings echo or progress lines; warnings and\n"
+           "                      errors still go to standard error\n"
+           "  --check             check every row of the batch file (and every rank-order\n"
+           "                      block), list the faulty ones, run nothing\n"
+           "\n"
+           "Reproducing runs:\n"
+           "  --seed N            start the random stream from seed word N (0 to 4294967295);\n"
+           "                      without it the seed word comes from the clock and is shown\n"
+           "                      in the banner\n"
+           "\n"
+           "  --help              show this text\n"
+           "  --version           show the version\n"
+           "\n"
+           "Example: lorvenna --mode s --batch demo/designs.txt --out results --tidy --seed 1\n"
+           "Everything about parameters, files, tables and columns: docs/manual.md\n";
 }
 
 std::string version_text() { return std::string("lorvenna ") + LORVENNA_VERSION + "\n"; }

@@ -23,6 +23,7 @@
 #include "reports/map_report.hpp"
 #include "reports/sample_report.hpp"
 #include "reports/settings_block.hpp"
+#include "reports/tidy_tables.hpp"
 #include "sampling/sample_evaluation.hpp"
 #include "sampling/sampling_designs.hpp"
 
@@ -40,7 +41,10 @@ bool build_the_community(WorkArea& wa) {
     if (community.weight_classes >= 0) write_weight_class_line(distribution, wa.class_freq, community.weight_classes);
     if (!community.fatal.empty()) end_program(exit_error, community.fatal);
     if (model_only && community.table_started) write_species_table_header(distribution);
-    if (!community.error.empty()) say_fixed(wa.io, community.error);
+    if (!community.error.empty()) {
+        warn_fixed(wa.io, community.error);
+        wa.pass.status = community.error.substr(community.error.find_first_not_of(' '));
+    }
     if (!community.built) return false;
     if (model_only) {
         const bool relative = !(wa.params.maxD > 0.0f);
@@ -50,16 +54,30 @@ bool build_the_community(WorkArea& wa) {
     return true;
 }
 
-void warn_of_shortfall(const WorkArea& wa, int sp, const PlacementOutcome& placed) {
+void warn_of_shortfall(WorkArea& wa, int sp, const PlacementOutcome& placed) {
     if (placed.shortfall == Shortfall::none) return;
+    ++wa.pass.species_given_up;
     const SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
     const char* cause = placed.shortfall == Shortfall::range_off_grid ? "its range does not reach the grid"
                         : placed.shortfall == Shortfall::rarely_reached
                             ? "its range centre lies where its placing steps almost never reach the grid"
                             : "no cell within its reach has room left";
-    say(wa.io, "Warning: species " + std::to_string(trunc_to<std::int64_t>(static_cast<double>(row.number))) +
+    warn(wa.io, "Warning: species " + std::to_string(trunc_to<std::int64_t>(static_cast<double>(row.number))) +
                    " placed " + std::to_string(placed.placed) + " of " + std::to_string(placed.target) +
                    " individuals: " + cause);
+}
+
+void record_scaling(PassRecord& r, const ScalingAnalysis& s) {
+    r.scaling_classes = s.classes;
+    r.scaling_points = s.points;
+    r.variance_fit = s.variance_fit.made;
+    r.variance_intercept = s.variance_intercept;
+    r.variance_slope = s.variance_fit.slope;
+    r.variance_dimension = s.variance_dimension;
+    r.length_fit = s.length_fit.made;
+    r.length_intercept = s.length_intercept;
+    r.length_slope = s.length_fit.slope;
+    r.length_dimension = s.length_dimension;
 }
 
 // Places the species one after the other; each species is sampled as soon as it is placed.
@@ -70,7 +88,7 @@ void place_and_sample_species(WorkArea& wa) {
     const int species = static_cast<int>(wa.species.size());
     for (int sp = 1; sp <= species; ++sp) {
         stop_if_requested(wa.io, wa.random);
-        if (!wa.answers.batch_run()) say(wa.io, "Species number: " + std::to_string(sp));
+        if (!wa.answers.batch_run()) tell(wa.io, "Species number: " + std::to_string(sp));
         PlacementOutcome placed;
         timed(t.placement, [&] { placed = place_species(wa, sp, reached); });
         warn_of_shortfall(wa, sp, placed);
@@ -78,7 +96,12 @@ void place_and_sample_species(WorkArea& wa) {
             timed(t.placement, [&] { draw_sampled_square(wa); });
             timed(t.sampling, [&] { draw_unit_positions(wa); });
         }
-        timed(t.output, [&] { write_species_map(wa.reports.map, wa, sp); });
+        timed(t.output, [&] {
+            write_species_map(wa.reports.map, wa, sp);
+            if (wa.reports.habitat_grids && wa.answers.map_species > 0.0f &&
+                wa.species[static_cast<std::size_t>(sp - 1)].number == wa.answers.map_species)
+                write_species_grid_file(wa.io, wa.pass.run, wa.cell_counts);
+        });
         timed(t.sampling, [&] { sample_species(wa, sp, reached, workspace); });
     }
 }
@@ -97,14 +120,20 @@ void evaluate_samples(WorkArea& wa) {
     while (series.next(wa, pass)) {
         write_sample_statistics_row(reports.sample, pass);
         write_sample_size_rows(reports.analysis, pass.rows);
+        write_sample_row(reports.samples, wa, pass);
+        write_curve_rows(reports.curve, wa, pass, series);
     }
+    write_unit_rows(reports.units, wa, series);
     const DiagonalProfiles diagonals = diagonal_profiles(wa.habitat);
     write_grid_rows(reports.grid, diagonals);
-    write_scaling_rows(reports.analysis, scale_diagonals(diagonals.first, diagonals.second));
+    const ScalingAnalysis scaling = scale_diagonals(diagonals.first, diagonals.second);
+    write_scaling_rows(reports.analysis, scaling);
+    record_scaling(wa.pass, scaling);
 }
 
 void place_and_sample(WorkArea& wa) {
     StageTimes& t = wa.times;
+    wa.pass.sampled = true;
     timed(t.output, [&] { write_placement_header(wa.reports.distribution); });
     timed(t.grid, [&] { fill_niche_table(wa.niche_table, wa.derived); });
     timed(t.placement, [&] {
@@ -118,10 +147,42 @@ void place_and_sample(WorkArea& wa) {
     timed(t.output, [&] { write_placement_rows(wa.reports.distribution, wa.species); });
 }
 
+// The record of the pass about to start, for the tidy tables.
+void start_pass_record(WorkArea& wa) {
+    PassRecord& r = wa.pass;
+    r = PassRecord{};
+    r.run = wa.iteration > 0 ? wa.iteration : 1;
+    r.row = wa.answers.batch_run() ? wa.rows_read + 1 : 0;
+    r.seed = wa.random.seed();
+    r.times = wa.times;
+}
+
+StageTimes since(const StageTimes& now, const StageTimes& then) {
+    return StageTimes{now.model - then.model,           now.grid - then.grid,
+                      now.placement - then.placement,   now.sampling - then.sampling,
+                      now.evaluation - then.evaluation, now.statistics - then.statistics,
+                      now.output - then.output};
+}
+
+// The tidy rows that close a pass: its species, the pass itself, its times
+// and, when asked for, its habitat grid.
+void finish_pass_record(WorkArea& wa) {
+    ReportFiles& reports = wa.reports;
+    if (!reports.tidy()) return;
+    timed(wa.times.output, [&] {
+        write_species_rows(reports.species, wa);
+        write_run_row(reports.runs, wa);
+        if (reports.habitat_grids && wa.pass.sampled) write_habitat_grid_file(wa.io, wa.pass.run, wa.habitat);
+    });
+    wa.pass.times = since(wa.times, wa.pass.times);
+    write_timings_row(reports.timings, wa.pass);
+}
+
 }  // namespace
 
 bool run_model_pass(WorkArea& wa) {
     StageTimes& t = wa.times;
+    start_pass_record(wa);
     if (wa.answers.from_file()) read_rank_order_block(wa);
     check_pass_resources(wa);
     timed(t.output, [&] { write_settings_block(wa.reports, wa); });
@@ -131,10 +192,14 @@ bool run_model_pass(WorkArea& wa) {
         start_model(wa.params, wa.derived, wa.random);
         built = build_the_community(wa);
     });
-    if (!built) return false;
+    if (!built) {
+        finish_pass_record(wa);
+        return false;
+    }
     check_individuals_to_place(wa);
     if (wa.answers.sampling()) place_and_sample(wa);
     timed(t.statistics, [&] { write_community_statistics(wa.reports.distribution, statistics_of_community(wa)); });
+    finish_pass_record(wa);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "core/runtime_report.hpp"
 #include "core/session_limits.hpp"
 #include "driver/banner.hpp"
+#include "driver/batch_check.hpp"
 #include "driver/model_pass.hpp"
 #include "input/dialogue.hpp"
 #include "input/rank_order_file.hpp"
@@ -20,6 +21,7 @@
 #include "reports/distribution_report.hpp"
 #include "reports/grid_report.hpp"
 #include "reports/sample_report.hpp"
+#include "reports/tidy_tables.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
@@ -44,7 +46,6 @@ Keyword ask_mode(Io& io) {
 }
 
 void open_grid_file(WorkArea& wa) {
-    wa.answers.grid_printing = ask_choice(wa.io, {"Printing grid properites (yes, no)?"}, {"yes", "no"}, 4);
     if (wa.answers.grid_printing != keyword("yes", 4)) return;
     wa.reports.grid.open(wa.io);
     write_grid_header(wa.reports.grid);
@@ -60,7 +61,7 @@ void ask_distribution_source(WorkArea& wa) {
     if (wa.answers.from_file()) open_rank_order_file(wa);
 }
 
-void open_batch_file(WorkArea& wa) {
+void ask_batch_file(WorkArea& wa) {
     wa.answers.batch = ask_choice(wa.io, {"Batchrun (yes/no)?"}, {"yes", "no"});
     if (!wa.answers.batch_run()) return;
     for (;;) {
@@ -70,14 +71,20 @@ void open_batch_file(WorkArea& wa) {
         const auto last = name.find_last_not_of(' ');
         if (first == std::string::npos) continue;
         name = name.substr(first, last - first + 1);
-        wa.batch_file = wa.io.files.open_existing(wa.io.path_of(name));
+        wa.batch_file = wa.io.files.open_existing(wa.io.input_path(name));
         if (wa.batch_file) {
             wa.batch_file_name = name;
             break;
         }
         say_open_failure(wa.io, name);
     }
-    if (!read_batch_header(wa)) end_program(exit_ok);
+}
+
+void open_named_batch_file(WorkArea& wa, const std::string& name) {
+    wa.batch_file = wa.io.files.open_existing(wa.io.input_path(name));
+    if (!wa.batch_file)
+        end_program(exit_error, " Cannot open " + name + ": " + wa.io.files.open_failure(wa.io.input_path(name)));
+    wa.batch_file_name = name;
 }
 
 void ask_map_and_cells(WorkArea& wa) {
@@ -102,22 +109,79 @@ void open_analysis_and_sample_files(WorkArea& wa) {
     write_sample_head(wa.reports.sample);
 }
 
-// Start-up questions and report files of a model or sampling session.
-void start_session(WorkArea& wa) {
-    wa.answers.source = keyword("g");
+// The start-up answers a scripted run takes from its options.
+SessionAnswers scripted_answers(const SessionOptions& o) {
+    SessionAnswers a;
+    a.mode = *o.mode;
+    a.batch = keyword(o.batch ? "yes" : "no");
+    a.source = o.source ? *o.source : keyword("g");
+    a.grid_printing = keyword(o.diagonals ? "yes" : "no", 4);
+    a.map_species = o.map_species;
+    a.cells = keyword(o.cells ? "yes" : "no");
+    return a;
+}
+
+// Start-up questions (or their answers in the options) and the report files
+// of a model or sampling session.
+void start_session(WorkArea& wa, const SessionOptions& options) {
+    const bool scripted = options.scripted();
+    if (scripted)
+        wa.answers = scripted_answers(options);
+    else
+        wa.answers.source = keyword("g");
     wa.params.Permut = 1;
     wa.reports.distribution.open(wa.io);
     write_distribution_head(wa.reports.distribution);
     if (wa.answers.sampling()) {
+        if (!scripted)
+            wa.answers.grid_printing = ask_choice(wa.io, {"Printing grid properites (yes, no)?"}, {"yes", "no"}, 4);
         open_grid_file(wa);
-        ask_distribution_source(wa);
+        if (!scripted)
+            ask_distribution_source(wa);
+        else if (wa.answers.from_file())
+            open_rank_order_file(wa, *options.rank_order, options.weights);
     }
-    open_batch_file(wa);
+    if (!scripted)
+        ask_batch_file(wa);
+    else if (options.batch)
+        open_named_batch_file(wa, *options.batch);
+    if (wa.answers.batch_run() && !read_batch_header(wa)) end_program(exit_ok);
     if (wa.answers.sampling()) {
-        ask_map_and_cells(wa);
+        if (!scripted) {
+            ask_map_and_cells(wa);
+        } else {
+            if (wa.answers.map_species > 0.0f) wa.reports.map.open(wa.io);
+            if (wa.answers.cells == keyword("yes")) wa.reports.cells.open(wa.io);
+        }
         open_analysis_and_sample_files(wa);
     }
+    if (options.tidy) open_tidy_tables(wa.reports, wa.io, options.habitat);
     wa.iteration = 0;
+}
+
+// --check: every row of the batch file checked, nothing run.  Status 0 when every row passes.
+int check_only(WorkArea& wa, const SessionOptions& options) {
+    const SessionAnswers answers = scripted_answers(options);
+    const BatchCheck check =
+        check_batch_file(wa.io, answers, *options.batch, options.rank_order.value_or(""), options.weights);
+    for (const RowFault& fault : check.faults) say_fixed(wa.io, fault_line(*options.batch, fault));
+    if (check.blocks_end > 0)
+        say_fixed(wa.io, *options.batch + ":" + std::to_string(check.blocks_end) +
+                             ": note: the rank-order file has no block left for this row; a run ends here");
+    say_fixed(wa.io, std::to_string(check.rows) + " rows checked, " + std::to_string(check.faults.size()) +
+                         " faulty");
+    return check.faults.empty() ? exit_ok : exit_error;
+}
+
+// A scripted batch is checked whole before its first row runs: a fault in
+// row 300 stops it before row 1, not after 299 rows.
+void check_before_running(WorkArea& wa, const SessionOptions& options) {
+    const BatchCheck check = check_batch_file(wa.io, scripted_answers(options), *options.batch,
+                                              options.rank_order.value_or(""), options.weights);
+    if (check.faults.empty()) return;
+    for (const RowFault& fault : check.faults) warn_fixed(wa.io, fault_line(*options.batch, fault));
+    end_program(exit_error, " The batch file has " + std::to_string(check.faults.size()) +
+                                " faulty row(s); nothing was run");
 }
 
 void flush_reports(WorkArea& wa) {
@@ -150,10 +214,10 @@ int close_reports(WorkArea& wa, int status) {
         try {
             f->close();
         } catch (const ProgramEnd& failure) {
-            say_fixed(wa.io, failure.message);
+            warn_fixed(wa.io, failure.message);
             if (status == exit_ok) status = failure.status;
         } catch (const std::exception& failure) {
-            say_fixed(wa.io, " Error while closing the file " + f->name() + ": " + failure.what());
+            warn_fixed(wa.io, " Error while closing the file " + f->name() + ": " + failure.what());
             if (status == exit_ok) status = exit_error;
         }
     }
@@ -165,28 +229,41 @@ int close_reports(WorkArea& wa, int status) {
 }  // namespace
 
 int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end) {
+    SessionOptions options;
+    options.seed = seed;
+    return run_session(io, options, on_end);
+}
+
+int run_session(Io& io, const SessionOptions& options, const SessionObserver& on_end) {
     WorkArea wa(io);
-    wa.random.reseed(seed ? *seed : clock_seed_word());
+    wa.random.reseed(options.seed ? *options.seed : clock_seed_word());
+    if (options.check) return check_only(wa, options);
     int status = exit_ok;
     try {
         print_banner(wa);
-        wa.answers.mode = ask_mode(wa.io);
+        wa.answers.mode = options.mode ? *options.mode : ask_mode(wa.io);
         if (wa.answers.mode == keyword("b")) {
             write_batch_template(wa.io);
         } else {
-            start_session(wa);
+            if (options.scripted() && options.batch) check_before_running(wa, options);
+            start_session(wa, options);
             run_main_loop(wa);
         }
     } catch (const ProgramEnd& end) {
-        if (!end.message.empty()) say_fixed(wa.io, end.message);
+        if (!end.message.empty()) {
+            if (end.status == exit_ok)
+                tell_fixed(wa.io, end.message);
+            else
+                warn_fixed(wa.io, end.message);
+        }
         status = end.status;
     } catch (const std::bad_alloc& failure) {
         // The arrays of the pass go first, so that the orderly end has memory to work with.
         wa.release_pass_arrays();
-        say_fixed(wa.io, std::string(" Not enough memory: an allocation of the run failed (") + failure.what() + ")");
+        warn_fixed(wa.io, std::string(" Not enough memory: an allocation of the run failed (") + failure.what() + ")");
         status = exit_error;
     } catch (const std::exception& failure) {
-        say_fixed(wa.io, std::string(" Error: the run stopped on a failure: ") + failure.what());
+        warn_fixed(wa.io, std::string(" Error: the run stopped on a failure: ") + failure.what());
         status = exit_error;
     }
     if (status == exit_ok) status = wa.exit_status;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/io_seam.hpp"
+#include "driver/session_options.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
@@ -13,8 +14,11 @@ namespace lorvenna {
 // Called with the work area at the end of a session (the benchmarks read its times and draws).
 using SessionObserver = std::function<void(const WorkArea&)>;
 
-// Runs a whole session on the given console and directory; returns the exit status.
-// Without a seed word the stream is seeded from the clock.
+// Runs a whole session on the given console and directory, with the start-up
+// answers and outputs the options ask for; returns the exit status.  Without a
+// seed word the stream is seeded from the clock.
+int run_session(Io& io, const SessionOptions& options, const SessionObserver& on_end = {});
+// A session that asks every start-up question on the console.
 int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end = {});
 
 }  // namespace lorvenna

@@ -26,7 +26,7 @@ int grid_side_for(const ParameterSet& p) {
 }
 
 void print_rescaling(Io& io, int side) {
-    say_fixed(io, "Gridsize rescaled to " + int_field(side, 5) + " x" + int_field(side, 5));
+    tell_fixed(io, "Gridsize rescaled to " + int_field(side, 5) + " x" + int_field(side, 5));
 }
 
 void clamp_fractal_dimension(ParameterSet& p) {

@@ -108,18 +108,12 @@ bool needed_field_cut(const Record& rec, std::size_t needed, std::string_view se
 
 }  // namespace
 
-void open_rank_order_file(WorkArea& wa) {
+namespace {
+
+// Takes the opened file and reads its head: the head record of an assemblage
+// file, or for any other file the answer whether records give body weights.
+void start_reading(WorkArea& wa, const std::string& name, const std::optional<bool>& weights) {
     RankOrderInput& r = wa.rank_order;
-    std::string name;
-    for (;;) {
-        say(wa.io, "Name of distribution file (with extension)?");
-        say(wa.io, "First line of this file before data must have a * as first sign");
-        name = trimmed(read_answer_line(wa.io));
-        if (name.empty()) continue;
-        r.file = wa.io.files.open_existing(wa.io.path_of(name));
-        if (r.file) break;
-        say_open_failure(wa.io, name);
-    }
     r.file_name = name;
     r.body_weights = keyword("no");
     r.pending_record.reset();
@@ -134,9 +128,36 @@ void open_rank_order_file(WorkArea& wa) {
             end_program(exit_error, " Error while reading " + file_label(r) + ": the file is empty");
         const auto head = next_record(r);
         read_head(r, head ? head->text : std::string());
+    } else if (weights) {
+        r.body_weights = keyword(*weights ? "yes" : "no");
     } else {
         r.body_weights = ask_choice(wa.io, {"Body weight data for each species available (yes/no)"}, {"yes", "no"});
     }
+}
+
+}  // namespace
+
+void open_rank_order_file(WorkArea& wa) {
+    RankOrderInput& r = wa.rank_order;
+    std::string name;
+    for (;;) {
+        say(wa.io, "Name of distribution file (with extension)?");
+        say(wa.io, "First line of this file before data must have a * as first sign");
+        name = trimmed(read_answer_line(wa.io));
+        if (name.empty()) continue;
+        r.file = wa.io.files.open_existing(wa.io.input_path(name));
+        if (r.file) break;
+        say_open_failure(wa.io, name);
+    }
+    start_reading(wa, name, std::nullopt);
+}
+
+void open_rank_order_file(WorkArea& wa, const std::string& name, bool weights) {
+    RankOrderInput& r = wa.rank_order;
+    r.file = wa.io.files.open_existing(wa.io.input_path(name));
+    if (!r.file)
+        end_program(exit_error, " Cannot open " + printable(name) + ": " + wa.io.files.open_failure(wa.io.input_path(name)));
+    start_reading(wa, name, weights);
 }
 
 void read_rank_order_block(WorkArea& wa) {

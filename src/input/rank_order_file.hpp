@@ -14,12 +14,16 @@
 // (species number, model type, z, X, truncation factor), any lines, the "*"
 // line and the records.  The title of the next assemblage ends a block; the
 // reposition of a batch pass reads the head record after it.
+#include <string>
+
 #include "work_area.hpp"
 
 namespace lorvenna {
 
 // Asks for the file, opens it and reads its head.
 void open_rank_order_file(WorkArea& wa);
+// Opens the named file and reads its head, with or without body weights.
+void open_rank_order_file(WorkArea& wa, const std::string& name, bool weights);
 // Reads the next block into the rank-order table; its rows are the species of the pass.
 void read_rank_order_block(WorkArea& wa);
 // Positions the file for the next pass of a batch run.

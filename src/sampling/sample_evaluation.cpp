@@ -57,11 +57,36 @@ std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
     return table;
 }
 
+std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blocks, int window_side) {
+    std::vector<std::int64_t> distinct(blocks.size(), 0);
+    if (is_nested(d)) {
+        for (std::size_t u = 0; u < blocks.size(); ++u) distinct[u] = blocks[u].cells();
+        return distinct;
+    }
+    const auto side = static_cast<std::size_t>(std::max(window_side, 0));
+    std::vector<std::uint8_t> seen(side * side, 0);
+    std::int64_t covered = 0;
+    for (std::size_t u = 0; u < blocks.size(); ++u) {
+        const Block& b = blocks[u];
+        for (int x = b.x0; x <= b.x1 && !b.empty(); ++x)
+            for (int y = b.y0; y <= b.y1; ++y) {
+                std::uint8_t& cell = seen[static_cast<std::size_t>(x - 1) * side + static_cast<std::size_t>(y - 1)];
+                covered += cell == 0 ? 1 : 0;
+                cell = 1;
+            }
+        distinct[u] = covered;
+    }
+    return distinct;
+}
+
 SampleSeries::SampleSeries(const WorkArea& wa)
     : design_(design_of(wa.params.Method)),
+      window_(window_of(wa)),
       sizes_(sample_size_series(wa.derived.min_sample, wa.params.StepSa, wa.samples.units)),
       cells_(unit_cells(wa)) {
     const int units = wa.samples.units;
+    for (int i = 1; i <= units; ++i) blocks_.push_back(unit_block(design_, wa.params.Sampfac, wa.samples, window_, i));
+    distinct_ = distinct_cells(design_, blocks_, window_.side);
     order_.resize(static_cast<std::size_t>(std::max(units, 0)));
     for (int u = 0; u < units; ++u) order_[static_cast<std::size_t>(u)] = u;
     const int rows = species_rows(wa);
@@ -87,9 +112,13 @@ bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
     for (double& c : credited) c /= passes;
 
     pass.n = n;
-    pass.statistics = community_statistics(weights_, sample_abundances(design_, counts, n), wa.params.DivInd);
+    const std::vector<double> abundances = sample_abundances(design_, counts, n);
+    pass.statistics = community_statistics(weights_, abundances, wa.params.DivInd);
+    pass.indices = diversity_indices(abundances);
+    pass.alpha_root = fishers_alpha_root(pass.statistics.species, pass.statistics.individuals);
     pass.integer_individuals = is_nested(design_);
     pass.area_sampled = cells_sampled(design_, cells_, n);
+    pass.distinct_cells = distinct_[static_cast<std::size_t>(n - 1)];
     pass.unit_area = cells_[0];
     pass.rows = species_area_rows(design_, counts, t.area, t.niches, n, order_, credited, assemblage_);
     return true;

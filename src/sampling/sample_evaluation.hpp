@@ -22,6 +22,10 @@ std::vector<double> sample_abundances(Design d, const SampleCounts& counts, int 
 // the largest unit of a nested design, the sum of the units otherwise.
 std::int64_t cells_sampled(Design d, const std::vector<std::int64_t>& cells, int n);
 
+// Distinct cells of units 1..n for every n: the blocks of "dep" and "lin" may
+// overlap, and a cell they share is inspected once.
+std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blocks, int window_side);
+
 // Each species in the whole sample (all units), in table order; the sample
 // column of the species table takes its individuals.
 std::vector<SpeciesSample> species_sample_table(WorkArea& wa);
@@ -30,8 +34,11 @@ std::vector<SpeciesSample> species_sample_table(WorkArea& wa);
 struct SampleSizePass {
     int n = 0;
     CommunityStatistics statistics;
+    DiversityIndices indices;          // all three, whatever DivInd says
+    double alpha_root = 0.0;           // Fisher's alpha as the exact root (NaN without one)
     bool integer_individuals = false;  // nested designs count whole individuals
-    std::int64_t area_sampled = 0;     // cells inspected by the sample
+    std::int64_t area_sampled = 0;     // cells of the units of the sample, as Sample.txt counts them
+    std::int64_t distinct_cells = 0;   // cells inspected, each counted once
     std::int64_t unit_area = 0;        // cells of the first unit: the grain
     SpeciesAreaRows rows;
 };
@@ -44,8 +51,16 @@ public:
     // The next sample size, its reshufflings drawn from the stream; false after the last.
     bool next(WorkArea& wa, SampleSizePass& pass);
 
+    Design design() const { return design_; }
+    // The cells of every unit in window coordinates, and the window.
+    const std::vector<Block>& blocks() const { return blocks_; }
+    const Window& window() const { return window_; }
+
 private:
     Design design_;
+    Window window_;
+    std::vector<Block> blocks_;
+    std::vector<std::int64_t> distinct_;  // distinct cells of units 1..n at n-1
     std::vector<int> sizes_;
     std::size_t next_ = 0;
     std::vector<int> order_;

@@ -98,6 +98,8 @@ SpeciesAreaRows species_area_rows(Design d, const SampleCounts& counts,
         e[i] = accumulate ? endemic_sum : static_cast<double>(r.endemics[i]);
     }
     r.fits = fit_species_area(a, s, e);
+    r.curve_species = std::move(s);
+    r.curve_endemics = std::move(e);
     return r;
 }
 

@@ -32,6 +32,8 @@ struct SpeciesAreaRows {
     int samples = 0;                      //    n
     int singles = 0, doubles = 0;         //    species in exactly one and in two units
     SpeciesAreaFits fits;                 // 8
+    std::vector<double> curve_species;    // S_i of the species-area curve: cumulative for "dep" and "lin"
+    std::vector<double> curve_endemics;   // E_i of the endemics-area curve, likewise
 };
 
 // area[u] and niches[u] as stored in the sample tables (unit u+1; "dep" and

@@ -107,6 +107,7 @@ void prepare_sample_units(WorkArea& wa) {
     t.y.assign(units, 0);
     t.counts.assign(static_cast<std::size_t>(rows) * units, 0);
     t.squared_counts.assign(static_cast<std::size_t>(rows), 0.0);
+    t.in_square.assign(static_cast<std::size_t>(rows), 0);
     refresh_units(wa);
 }
 

@@ -42,6 +42,7 @@ void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w, Tally
         }
     }
 
+    t.in_square[static_cast<std::size_t>(k)] = block_sum(ws.summed, w.side, Block{1, 1, w.square, w.square});
     double& squares = t.squared_counts[static_cast<std::size_t>(k)];
     squares = 0.0;
     for (int i = 1; i <= t.units; ++i) {
@@ -85,9 +86,11 @@ bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w, cons
     std::vector<std::int64_t> sums(slots, 0);
     std::vector<std::uint64_t> square_sums(slots, 0);
     std::uint64_t window_squares = 0;
+    std::int64_t window_total = 0;  // the window of these designs is the sampled square
     bool exact = true;
     auto add = [&](std::int64_t x, std::int64_t y, std::int64_t c) {
         if (c == 0) return;
+        window_total += c;
         if (c > largest_exact_square_root || c < -largest_exact_square_root) {
             exact = false;
             return;
@@ -123,6 +126,7 @@ bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w, cons
     }
     if (!exact) return false;
 
+    t.in_square[static_cast<std::size_t>(k)] = window_total;
     double& squares = t.squared_counts[static_cast<std::size_t>(k)];
     auto put = [&](int i, std::int64_t c) {
         t.count(k, i - 1) = static_cast<std::int32_t>(

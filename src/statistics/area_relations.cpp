@@ -36,6 +36,8 @@ SpeciesAreaFits fit_species_area(const std::vector<double>& area, const std::vec
         f.power_c = std::exp(power.intercept);
         f.power_z = power.slope;
         f.power_explained = power.explained;
+        f.power_made = true;
+        f.power_explained_made = power.explained_made;
     }
 
     std::vector<double> lx, s;
@@ -50,6 +52,8 @@ SpeciesAreaFits fit_species_area(const std::vector<double>& area, const std::vec
         f.exp_a = semi_log.intercept;
         f.exp_b = semi_log.slope;
         f.exp_explained = semi_log.explained;
+        f.exp_made = true;
+        f.exp_explained_made = semi_log.explained_made;
     }
 
     // Endemics start where the species-area curve starts: a size without species
@@ -60,6 +64,8 @@ SpeciesAreaFits fit_species_area(const std::vector<double>& area, const std::vec
         f.ear_c = std::exp(ear.intercept);
         f.ear_z = ear.slope;
         f.ear_explained = ear.explained;
+        f.ear_made = true;
+        f.ear_explained_made = ear.explained_made;
     }
     return f;
 }

@@ -74,6 +74,53 @@ float fishers_alpha(double species, double individuals) {
     return finite_or_zero(k / 100.0);
 }
 
+double fishers_alpha_root(double species, double individuals) {
+    const double s = species, n = individuals;
+    if (!(s >= 1.0) || !(n > s) || !std::isfinite(n)) return std::nan("");
+    double lo = 0.0, hi = 1.0;
+    while (fisher_ratio(hi, s, n) <= 1.0) {
+        lo = hi;
+        hi *= 2.0;
+        if (hi > 1.0e300) return std::nan("");
+    }
+    // Bisection to the resolution of a double: the ratio increases with alpha.
+    for (int i = 0; i < 2000; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        if (!(mid > lo && mid < hi)) break;
+        (fisher_ratio(mid, s, n) > 1.0 ? hi : lo) = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+DiversityIndices diversity_indices(const std::vector<double>& abundances) {
+    DiversityIndices d;
+    double n = 0.0, sum_ln = 0.0;
+    int s = 0;
+    for (const double x : abundances) {
+        if (!present(x)) continue;
+        ++s;
+        n += x;
+        sum_ln += std::log(x);
+    }
+    if (s == 0) {
+        d.shannon = d.inverse_simpson = d.evar = std::nan("");
+        return d;
+    }
+    const double mean_ln = sum_ln / s;
+    double shannon = 0.0, simpson = 0.0, var_ln = 0.0;
+    for (const double x : abundances) {
+        if (!present(x)) continue;
+        const double p = x / n;
+        shannon -= p * std::log(p);
+        simpson += p * p;
+        var_ln += (std::log(x) - mean_ln) * (std::log(x) - mean_ln);
+    }
+    d.shannon = shannon;
+    d.inverse_simpson = simpson > 0.0 ? 1.0 / simpson : std::nan("");
+    d.evar = s >= 2 ? 1.0 - two_over_pi * std::atan(var_ln / s) : std::nan("");
+    return d;
+}
+
 CommunityStatistics community_statistics(const std::vector<float>& weights,
                                          const std::vector<double>& abundances,
                                          const Keyword& index) {

@@ -27,5 +27,17 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
 // Fisher's alpha for S species and N individuals: the first point of the 0.01
 // grid at which (alpha/S) ln(N/alpha + 1) exceeds 1; 0 when S > N or S = N.
 float fishers_alpha(double species, double individuals);
+// The root itself: alpha with S = alpha ln(1 + N/alpha), to the last bits of a
+// double; NaN when S >= N or S < 1 (no finite alpha).
+double fishers_alpha_root(double species, double individuals);
+
+// The three diversity indices of an abundance vector, whichever the report
+// shows: Shannon's H, the inverse Simpson index 1 / sum p^2, and Smith and
+// Wilson's Evar = 1 - (2/pi) arctan(variance of ln x).  NaN where undefined:
+// every index of an empty sample, Evar of a single species.
+struct DiversityIndices {
+    double shannon = 0.0, inverse_simpson = 0.0, evar = 0.0;
+};
+DiversityIndices diversity_indices(const std::vector<double>& abundances);
 
 }  // namespace lorvenna

@@ -34,8 +34,14 @@ LineFit fit_line(const std::vector<double>& x, const std::vector<double>& y) {
     const double slope = sxy / sxx;
     const double intercept = my - slope * mx;
     double explained = 0.0;
-    if (syy > 0.0) explained = std::min(1.0, (sxy * sxy) / (sxx * syy));
-    if (!std::isfinite(slope) || !std::isfinite(intercept) || !std::isfinite(explained)) return fit;
+    if (syy > 0.0) {
+        explained = std::min(1.0, (sxy * sxy) / (sxx * syy));
+        fit.explained_made = true;
+    }
+    if (!std::isfinite(slope) || !std::isfinite(intercept) || !std::isfinite(explained)) {
+        fit.explained_made = false;
+        return fit;
+    }
     fit.made = true;
     fit.slope = slope;
     fit.intercept = intercept;

@@ -11,6 +11,7 @@ struct LineFit {
     double intercept = 0.0;
     double slope = 0.0;
     double explained = 0.0;  // share of explained variance r^2; 0 when y does not vary
+    bool explained_made = false;  // r^2 is defined: y varies
 };
 
 // Fits the points (x[k], y[k]).  A line needs at least two distinct x; without

@@ -1,0 +1,81 @@
+#include "driver/batch_check.hpp"
+
+#include "batch/batch_file.hpp"
+#include "batch/rows_not_run.hpp"
+#include "core/program_end.hpp"
+#include "core/text_records.hpp"
+#include "driver/resource_guard.hpp"
+#include "input/rank_order_file.hpp"
+
+namespace lorvenna {
+namespace {
+
+std::string without_leading_blank(std::string message) {
+    if (!message.empty() && message.front() == ' ') message.erase(0, 1);
+    return message;
+}
+
+}  // namespace
+
+BatchCheck check_batch_file(Io& io, const SessionAnswers& answers, const std::string& batch_name,
+                            const std::string& rank_order_name, bool weights) {
+    BatchCheck check;
+    WorkArea wa(io);
+    wa.answers = answers;
+    wa.answers.batch = keyword("yes");
+    wa.batch_file = io.files.open_existing(io.input_path(batch_name));
+    wa.batch_file_name = batch_name;
+    const auto fault = [&](long long line, const std::string& message) {
+        check.faults.push_back({line, without_leading_blank(message)});
+    };
+    try {
+        if (!read_batch_header(wa)) return check;
+        if (wa.answers.from_file()) open_rank_order_file(wa, rank_order_name, weights);
+    } catch (const ProgramEnd& end) {
+        if (end.status != exit_ok) fault(0, end.message);
+        return check;
+    }
+    bool blocks_left = true;
+    for (;;) {
+        const int read_before = wa.rows_read;
+        try {
+            read_and_settle_row(wa, false);
+        } catch (const ProgramEnd& end) {
+            if (end.status == exit_ok) break;  // the end of the batch
+            if (wa.rows_read == read_before) {  // the file itself could not be read further
+                fault(0, end.message);
+                break;
+            }
+            fault(wa.rows_read + 1, end.message);
+            continue;
+        }
+        const long long line = wa.rows_read + 1;
+        if (!blocks_left) continue;
+        try {
+            const std::string failure = settle_without_pass(wa, true);
+            if (!failure.empty()) fault(line, failure);
+            check_pass_resources(wa);
+        } catch (const ProgramEnd& end) {
+            if (end.status == exit_ok) {
+                // The blocks of the rank-order file run out: a run ends normally here.
+                check.blocks_end = line;
+                blocks_left = false;
+            } else {
+                fault(line, end.message);
+            }
+        }
+    }
+    check.rows = wa.rows_read;
+    return check;
+}
+
+std::string fault_line(const std::string& batch_name, const RowFault& fault) {
+    const std::string where = fault.line > 0 ? printable(batch_name) + ":" + std::to_string(fault.line) + ": "
+                                             : printable(batch_name) + ": ";
+    std::string message = fault.message;
+    for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 1))
+        message.replace(at, 1, "\n    ");
+    return where + message;
+}
+
+}  // namespace lorvenna

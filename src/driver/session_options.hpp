@@ -1,0 +1,35 @@
+#pragma once
+// What the command line asks of a session.  Options that answer the start-up
+// questions make a scripted run that asks nothing; without them the session
+// asks on the console as it always has.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/keyword.hpp"
+
+namespace lorvenna {
+
+struct SessionOptions {
+    std::optional<std::uint32_t> seed;      // --seed: the session's seed word
+    // Start-up answers
+    std::optional<Keyword> mode;            // --mode m|s|b
+    std::optional<std::string> batch;       // --batch FILE
+    std::optional<Keyword> source;          // --source g|m|o
+    std::optional<std::string> rank_order;  // --rank-order FILE
+    bool weights = false;                   // --weights: the rank-order file gives body weights
+    bool diagonals = false;                 // --diagonals: Grid.txt
+    float map_species = 0.0f;               // --map N: Map.txt for species N
+    bool cells = false;                     // --cells: Cells.txt
+    // Output
+    std::optional<std::string> out;         // --out DIR
+    bool tidy = false;                      // --tidy: the tidy tables beside the reports
+    bool habitat = false;                   // --habitat: habitat-<run>.asc per pass (with --tidy)
+    bool quiet = false;                     // --quiet
+    bool check = false;                     // --check: check the batch file, run nothing
+
+    // A scripted run: the start-up questions are answered by the options.
+    bool scripted() const { return mode.has_value(); }
+};
+
+}  // namespace lorvenna

@@ -1,0 +1,67 @@
+#include "reports/csv_row.hpp"
+
+#include <charconv>
+#include <cmath>
+
+namespace lorvenna {
+
+void CsvRow::separate() {
+    if (!first_) line_ += ',';
+    first_ = false;
+}
+
+CsvRow& CsvRow::whole(std::int64_t value) {
+    separate();
+    line_ += std::to_string(value);
+    return *this;
+}
+
+CsvRow& CsvRow::real(double value) {
+    if (!std::isfinite(value)) return na();
+    separate();
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    line_.append(buffer, error == std::errc() ? end : buffer);
+    return *this;
+}
+
+CsvRow& CsvRow::single(float value) {
+    if (!std::isfinite(value)) return na();
+    separate();
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    line_.append(buffer, error == std::errc() ? end : buffer);
+    return *this;
+}
+
+CsvRow& CsvRow::text(std::string_view value) {
+    separate();
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line_ += value;
+        return *this;
+    }
+    line_ += '"';
+    for (const char c : value) {
+        if (c == '"') line_ += '"';
+        line_ += c;
+    }
+    line_ += '"';
+    return *this;
+}
+
+CsvRow& CsvRow::na() {
+    separate();
+    line_ += "NA";
+    return *this;
+}
+
+std::string csv_header(const std::vector<std::string_view>& columns) {
+    std::string line;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0) line += ',';
+        line += columns[i];
+    }
+    return line;
+}
+
+}  // namespace lorvenna

@@ -1,0 +1,262 @@
+#include "reports/tidy_tables.hpp"
+
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/csv_row.hpp"
+
+namespace lorvenna {
+namespace {
+
+// The parameters under the names of the batch file's header, in its column order.
+const std::vector<std::string_view> parameter_columns = {
+    "Areal",  "SampA",  "maxSa", "minSa",  "StepSa",  "Sampfac", "Method", "Species", "maxD",    "minD",   "Dfluc",
+    "Flucmy", "FlucStD", "DWD",  "SWD",    "Class",   "SWDmy",   "SWDStD", "DWDmy",   "DWDStD",  "Aggreg", "AreaHet",
+    "NicheN", "RndHet", "FracM", "Scale1", "Scale2",  "Range",   "Gradient", "DivInd", "Permut", "GridHet"};
+
+std::vector<std::string_view> run_columns() {
+    std::vector<std::string_view> c = {"run", "row", "replicate", "seed", "version", "status"};
+    c.insert(c.end(), parameter_columns.begin(), parameter_columns.end());
+    for (std::string_view name :
+         {"heterogeneity", "clump_size", "hurst", "niche_level", "terms", "square_offset", "individuals_expected",
+          "individuals_placed", "species_given_up", "scaling_classes", "scaling_points", "variance_intercept",
+          "variance_slope", "variance_dimension", "length_intercept", "length_slope", "length_dimension"})
+        c.push_back(name);
+    return c;
+}
+
+const std::vector<std::string_view> species_columns = {
+    "run", "species", "weight_class", "weight", "expected", "placed", "centre_x", "centre_y",
+    "in_square", "in_sample", "units_occupied"};
+
+const std::vector<std::string_view> sample_columns = {
+    "run",        "design",     "n_units",  "area",  "cells_inspected", "species",  "individuals",
+    "shannon",    "inverse_simpson", "evar", "fisher_alpha", "fisher_alpha_root", "singletons", "doubletons",
+    "bootstrap_summand", "sar_c", "sar_z", "sar_r2", "semilog_a", "semilog_b", "semilog_r2",
+    "ear_c",      "ear_z",      "ear_r2"};
+
+const std::vector<std::string_view> curve_columns = {
+    "run", "n_units", "unit", "area", "species", "endemics", "new_species", "cumulative_species", "niches",
+    "inspected_side"};
+
+const std::vector<std::string_view> unit_columns = {"run", "unit", "x", "y", "side", "cells", "niches", "species",
+                                                     "individuals"};
+
+const std::vector<std::string_view> timing_columns = {"run", "model", "grid", "placement", "sampling",
+                                                       "evaluation", "statistics", "output"};
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Doubling class of a body weight: class 1 up to 2, class k above 2^(k-1) up to 2^k.
+int weight_class(float weight) {
+    int k = 1;
+    while (k < 1000 && static_cast<double>(weight) > std::ldexp(1.0, k)) ++k;
+    return k;
+}
+
+bool is_design(const Keyword& method, std::string_view name) { return is_keyword(method, name); }
+
+void add_parameters(CsvRow& row, const WorkArea& wa) {
+    const ParameterSet& p = wa.params;
+    const DerivedValues& d = wa.derived;
+    const double cells = static_cast<double>(d.grid_side) * static_cast<double>(d.grid_side);
+    row.whole(d.grid_side).whole(p.SampA).whole(d.max_sample).whole(d.min_sample).whole(p.StepSa).whole(p.Sampfac);
+    row.text(trimmed(p.Method)).whole(d.species).single(p.maxD);
+    row.real(cells > 0.0 ? static_cast<double>(d.min_abundance) / cells : 0.0);
+    row.single(p.Dfluc).single(p.Flucmy).single(p.Flucvar).text(trimmed(p.DWD)).text(trimmed(p.SWD));
+    row.whole(p.Class).single(p.SWDmy).single(p.SWDvar).single(p.DWDmy).single(p.DWDvar).single(p.Aggr);
+    row.single(p.AreaHet).single(p.NicheNo).text(trimmed(p.RndHet)).text(trimmed(p.Fractal)).single(p.Scale1);
+    row.single(p.Scale2).single(p.Range).single(p.HabGrad).text(trimmed(p.DivInd)).whole(p.Permut);
+    row.text(trimmed(p.GridHet));
+}
+
+// The file of a table, opened with its header row.
+void open_table(ReportFile& file, Io& io, const std::vector<std::string_view>& columns) {
+    file.open(io);
+    file.line(csv_header(columns));
+}
+
+}  // namespace
+
+void open_tidy_tables(ReportFiles& reports, Io& io, bool habitat_grids) {
+    open_table(reports.runs, io, run_columns());
+    open_table(reports.species, io, species_columns);
+    open_table(reports.samples, io, sample_columns);
+    open_table(reports.curve, io, curve_columns);
+    open_table(reports.units, io, unit_columns);
+    open_table(reports.timings, io, timing_columns);
+    reports.habitat_grids = habitat_grids;
+}
+
+void write_run_row(ReportFile& runs, const WorkArea& wa) {
+    if (!runs.is_open()) return;
+    const PassRecord& r = wa.pass;
+    const ParameterSet& p = wa.params;
+    const DerivedValues& d = wa.derived;
+    CsvRow row;
+    row.whole(r.run).whole_or_na(r.row > 0, r.row).whole(r.replicate).whole(r.seed).text(LORVENNA_VERSION);
+    row.text(r.status);
+    add_parameters(row, wa);
+    const bool drawn_once = !is_keyword(p.RndHet, "rnd");  // c is drawn once per model
+    row.single_or_na(drawn_once, d.heterogeneity);
+    const float c = d.heterogeneity;
+    const double clump = std::round(static_cast<double>(c * p.Aggr + p.Aggr));
+    row.real_or_na(drawn_once && r.sampled, std::max(clump, 1.0));
+    row.single_or_na(is_keyword(p.Fractal, "rmd"), d.fractal_coefficient);
+    row.single(d.niche_level);
+    row.whole_or_na(is_keyword(p.Fractal, "super"), d.term_count);
+    row.whole_or_na(r.sampled, wa.offset);
+    double expected = 0.0, placed = 0.0;
+    for (const SpeciesRow& s : wa.species) {
+        expected += s.abundance;
+        placed += s.assigned;
+    }
+    row.real_or_na(!wa.species.empty(), expected);
+    row.real_or_na(r.sampled, placed);
+    row.whole_or_na(r.sampled, r.species_given_up);
+    row.whole_or_na(r.sampled, r.scaling_classes).whole_or_na(r.sampled, r.scaling_points);
+    row.real_or_na(r.variance_fit, r.variance_intercept).real_or_na(r.variance_fit, r.variance_slope);
+    row.real_or_na(r.variance_fit, r.variance_dimension);
+    row.real_or_na(r.length_fit, r.length_intercept).real_or_na(r.length_fit, r.length_slope);
+    row.real_or_na(r.length_fit, r.length_dimension);
+    runs.line(row.str());
+}
+
+void write_species_rows(ReportFile& file, const WorkArea& wa) {
+    if (!file.is_open()) return;
+    const bool sampled = wa.pass.sampled;
+    const SampleTables& t = wa.samples;
+    const bool ranged = wa.params.Range > 0.0f;
+    for (std::size_t k = 0; k < wa.species.size(); ++k) {
+        const SpeciesRow& s = wa.species[k];
+        const bool tallied = sampled && k < t.in_square.size() && t.units > 0;
+        int occupied = 0;
+        for (int u = 0; tallied && u < t.units; ++u)
+            occupied += t.counts[k * static_cast<std::size_t>(t.units) + static_cast<std::size_t>(u)] > 0 ? 1 : 0;
+        CsvRow row;
+        row.whole(wa.pass.run).whole(static_cast<std::int64_t>(s.number));
+        row.whole_or_na(s.weight > 0.0f, weight_class(s.weight)).single(s.weight).single(s.abundance);
+        row.single_or_na(sampled, s.assigned);
+        row.single_or_na(sampled && ranged, s.centre_x).single_or_na(sampled && ranged, s.centre_y);
+        row.whole_or_na(tallied, tallied ? t.in_square[k] : 0);
+        row.single_or_na(tallied, s.sample_column);
+        row.whole_or_na(tallied, occupied);
+        file.line(row.str());
+    }
+}
+
+void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass) {
+    if (!file.is_open()) return;
+    const CommunityStatistics& st = pass.statistics;
+    const DiversityIndices& ix = pass.indices;
+    const SpeciesAreaFits& f = pass.rows.fits;
+    CsvRow row;
+    row.whole(wa.pass.run).text(trimmed(wa.params.Method)).whole(pass.n).whole(pass.area_sampled);
+    row.whole(pass.distinct_cells).whole(st.species).real(st.individuals);
+    row.real(ix.shannon).real(ix.inverse_simpson).real(ix.evar);
+    row.single_or_na(st.alpha > 0.0f, st.alpha).real(pass.alpha_root);
+    row.whole(pass.rows.singles).whole(pass.rows.doubles).real(pass.rows.bootstrap);
+    row.real_or_na(f.power_made, f.power_c).real_or_na(f.power_made, f.power_z);
+    row.real_or_na(f.power_made && f.power_explained_made, f.power_explained);
+    row.real_or_na(f.exp_made, f.exp_a).real_or_na(f.exp_made, f.exp_b);
+    row.real_or_na(f.exp_made && f.exp_explained_made, f.exp_explained);
+    row.real_or_na(f.ear_made, f.ear_c).real_or_na(f.ear_made, f.ear_z);
+    row.real_or_na(f.ear_made && f.ear_explained_made, f.ear_explained);
+    file.line(row.str());
+}
+
+void write_curve_rows(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series) {
+    if (!file.is_open()) return;
+    const SpeciesAreaRows& r = pass.rows;
+    const bool octaves = is_design(wa.params.Method, "oct");
+    for (std::size_t i = 0; i < static_cast<std::size_t>(pass.n) && i < r.area.size(); ++i) {
+        CsvRow row;
+        row.whole(wa.pass.run).whole(pass.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
+        row.real(r.curve_species[i]).whole(r.endemics[i]).real(r.new_species[i]).real(r.cumulative[i]);
+        row.whole(r.niches[i]);
+        const bool inspected = octaves && i < series.blocks().size() && !series.blocks()[i].empty();
+        row.whole_or_na(inspected, inspected ? series.blocks()[i].x1 - series.blocks()[i].x0 + 1 : 0);
+        file.line(row.str());
+    }
+}
+
+void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& series) {
+    if (!file.is_open()) return;
+    const SampleTables& t = wa.samples;
+    const Window& w = series.window();
+    const bool cumulative_niches = is_design(wa.params.Method, "dep") || is_design(wa.params.Method, "lin");
+    const std::size_t rows = t.units > 0 ? std::min(wa.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
+    for (int u = 0; u < t.units; ++u) {
+        const auto uu = static_cast<std::size_t>(u);
+        const Block& b = series.blocks()[uu];
+        std::int64_t individuals = 0;
+        int species = 0;
+        for (std::size_t k = 0; k < rows; ++k) {
+            const std::int32_t c = t.counts[k * static_cast<std::size_t>(t.units) + uu];
+            individuals += c;
+            species += c > 0 ? 1 : 0;
+        }
+        const std::int64_t niches = cumulative_niches && u > 0 ? t.niches[uu] - t.niches[uu - 1] : t.niches[uu];
+        CsvRow row;
+        row.whole(wa.pass.run).whole(u + 1);
+        row.whole_or_na(!b.empty(), w.offset + b.x0).whole_or_na(!b.empty(), w.offset + b.y0);
+        row.whole_or_na(!b.empty(), b.x1 - b.x0 + 1).whole(b.cells()).whole(niches).whole(species).whole(individuals);
+        file.line(row.str());
+    }
+}
+
+void write_timings_row(ReportFile& file, const PassRecord& pass) {
+    if (!file.is_open()) return;
+    const StageTimes& t = pass.times;
+    CsvRow row;
+    row.whole(pass.run).real(t.model).real(t.grid).real(t.placement).real(t.sampling).real(t.evaluation);
+    row.real(t.statistics).real(t.output);
+    file.line(row.str());
+}
+
+namespace {
+
+template <typename T, typename Put>
+void write_ascii_grid(Io& io, const std::string& name, const SquareArray<T>& grid, Put put) {
+    ReportFile file(name);
+    file.open(io);
+    const int n = grid.side;
+    for (const std::string& head : {"ncols " + std::to_string(n), "nrows " + std::to_string(n),
+                                    std::string("xllcorner 0"), std::string("yllcorner 0"), std::string("cellsize 1"),
+                                    std::string("NODATA_value -9999")})
+        file.line(head);
+    // Rows from the top of the map (largest y) down; x runs along a row.
+    std::string line;
+    for (int y = n; y >= 1; --y) {
+        line.clear();
+        for (int x = 1; x <= n; ++x) {
+            if (x > 1) line += ' ';
+            put(line, grid.at(x, y));
+        }
+        file.line(line);
+    }
+    file.close();
+}
+
+}  // namespace
+
+void write_habitat_grid_file(Io& io, int run, const SquareArray<float>& habitat) {
+    write_ascii_grid(io, "habitat-" + std::to_string(run) + ".asc", habitat, [](std::string& line, float v) {
+        CsvRow cell;
+        cell.single(v);
+        line += cell.str();
+    });
+}
+
+void write_species_grid_file(Io& io, int run, const SquareArray<std::int32_t>& counts) {
+    write_ascii_grid(io, "map-" + std::to_string(run) + ".asc", counts,
+                     [](std::string& line, std::int32_t v) { line += std::to_string(v); });
+}
+
+}  // namespace lorvenna
