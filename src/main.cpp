@@ -10,6 +10,7 @@
 
 #include "core/console_input.hpp"
 #include "driver/command_line.hpp"
+#include "driver/merge.hpp"
 #include "driver/session.hpp"
 
 namespace {
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
         case CommandLine::Action::help: std::cout << usage_text(); return 0;
         case CommandLine::Action::version: std::cout << version_text(); return 0;
         case CommandLine::Action::usage_error: return usage_error(cl.error);
+        case CommandLine::Action::merge:
+            return merge_folders(cl.merge_into, cl.merge_from, cl.allow_gaps, std::cout, std::cerr);
         case CommandLine::Action::run: break;
     }
     const SessionOptions& options = cl.options;

@@ -230,6 +230,7 @@ struct WorkArea {
     std::string batch_file_name;
     int iteration = 0;     // passes of the session so far (the "Iteration No." of a batch)
     int rows_read = 0;     // data rows of the batch file read so far
+    int replicate = 1;     // replicate of the row the pass runs
     int exit_status = 0;   // raised by a pass that failed but let the batch go on
 
     ParameterSet params;

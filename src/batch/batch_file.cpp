@@ -10,11 +10,9 @@
 #include "core/console.hpp"
 #include "core/program_end.hpp"
 #include "core/report_file.hpp"
-#include "core/runtime_report.hpp"
 #include "core/text_records.hpp"
 #include "input/derived_values.hpp"
 #include "input/fractal_kind.hpp"
-#include "input/settings_echo.hpp"
 #include "numerics/constants.hpp"
 #include "numerics/fixed_field.hpp"
 
@@ -241,7 +239,6 @@ void read_and_settle_row(WorkArea& wa, bool console) {
     decode_row(wa, fields, row_text);
     ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;
-    ++wa.iteration;
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
     if (console) warn_if_no_fractal_grid(wa.io, p);
     d.grid_side = grid_side_for(p);
@@ -254,14 +251,6 @@ void read_and_settle_row(WorkArea& wa, bool console) {
         refuse(" Error while reading max. density: ",
                real_field_min(p.maxD, 9, 3) + " (" + real_field_min(d.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");
-}
-
-void read_batch_row(WorkArea& wa) {
-    read_and_settle_row(wa, true);
-    print_runtime_report(wa.io);
-    tell_fixed(wa.io, std::string(78, '-'));
-    tell_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
-    print_settings_echo(wa);
 }
 
 }  // namespace lorvenna

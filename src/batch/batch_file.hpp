@@ -13,8 +13,9 @@ void write_batch_template(Io& io);
 // Reads the header line of the open batch file; false at end of file.
 bool read_batch_header(WorkArea& wa);
 // Reads, decodes and checks the next row into the parameter set, prints the
-// rescaling line, applies the maxSa clamp.  Ends the program at the end of the
-// batch (blank line or end of file) and at the first faulty row.
+// rescaling line (when `console`), applies the maxSa clamp.  Ends the program
+// at the end of the batch (blank line or end of file) and at the first faulty
+// row.
 //
 // Reading rules: a line ends at "\n", "\r\n" or "\r" (the last line needs
 // no end); fields are separated by blanks or tabs.  A line with text beyond
@@ -25,11 +26,8 @@ bool read_batch_header(WorkArea& wa);
 // first 7 characters of their token.  The value behind a check message takes
 // the listed width as its least width, so a wider value is still shown whole.
 // A row whose maxD x Areal x Areal exceeds the individuals a 32-bit count can
-// hold ends like a failed check.
-void read_batch_row(WorkArea& wa);
-// The same without the console lines of a row (run time, iteration, settings
-// echo; with `console` false also the rescaling and fractal-kind lines): for
-// rows that are checked or skipped but not run.
+// hold ends like a failed check.  Without `console` (rows checked or skipped,
+// not run) the rescaling and fractal-kind lines are left out.
 void read_and_settle_row(WorkArea& wa, bool console);
 
 }  // namespace lorvenna

@@ -7,6 +7,24 @@
 
 namespace lorvenna {
 
+void derive_carried_values(WorkArea& wa) {
+    const ParameterSet& p = wa.params;
+    DerivedValues& d = wa.derived;
+    if (wa.answers.from_file()) {
+        d.species = wa.rank_order.rows;
+        d.classes = p.Class;
+        d.swd_mean = p.SWDmy;
+        d.swd_sd = p.SWDvar;
+    } else {
+        const WeightClasses classes = fit_weight_classes(p, d.species);
+        d.classes = classes.classes;
+        d.swd_mean = classes.mean;
+        d.swd_sd = classes.sd;
+    }
+    d.fractal_coefficient = fractal_coefficient(p);
+    d.niche_level = niche_level(p);
+}
+
 std::string settle_without_pass(WorkArea& wa, bool verify) {
     const ParameterSet& p = wa.params;
     DerivedValues& d = wa.derived;

@@ -18,4 +18,9 @@ namespace lorvenna {
 // like the run would (ProgramEnd) on a faulty block or the end of the blocks.
 std::string settle_without_pass(WorkArea& wa, bool verify);
 
+// The values a pass of the current row derives that the next short row keeps
+// (fitted weight classes, Hurst exponent, niche level), set the way the pass
+// sets them, once the row is settled and its rank-order block read.
+void derive_carried_values(WorkArea& wa);
+
 }  // namespace lorvenna

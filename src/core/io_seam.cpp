@@ -14,6 +14,12 @@ std::unique_ptr<std::ostream> FileSystem::create(const std::filesystem::path& pa
     return f;
 }
 
+std::unique_ptr<std::ostream> FileSystem::append(const std::filesystem::path& path) {
+    auto f = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::app | std::ios::binary);
+    if (!*f) return nullptr;
+    return f;
+}
+
 std::unique_ptr<std::istream> FileSystem::open_existing(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return nullptr;

@@ -18,6 +18,8 @@ public:
     virtual ~FileSystem() = default;
     // Creates or empties a report file; nullptr when it cannot be written.
     virtual std::unique_ptr<std::ostream> create(const std::filesystem::path& path);
+    // Opens a report file to write at its end; nullptr when it cannot be written.
+    virtual std::unique_ptr<std::ostream> append(const std::filesystem::path& path);
     // Opens an existing input file; nullptr when it does not exist or cannot be read.
     virtual std::unique_ptr<std::istream> open_existing(const std::filesystem::path& path);
     // Why an input file cannot be opened, in the system's words ("No such file or directory").

@@ -7,6 +7,13 @@ namespace lorvenna {
 
 void ReportFile::open(Io& io) {
     stream_ = io.files.create(io.output_path(name_));
+    size_ = 0;
+    if (!stream_) end_program(exit_error, " Cannot write the file " + name_);
+}
+
+void ReportFile::open_to_append(Io& io, std::uint64_t size) {
+    stream_ = io.files.append(io.output_path(name_));
+    size_ = size;
     if (!stream_) end_program(exit_error, " Cannot write the file " + name_);
 }
 
@@ -14,6 +21,14 @@ void ReportFile::line(std::string_view text) {
     if (!stream_) return;
     stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
     stream_->put('\n');
+    size_ += text.size() + 1;
+    check();
+}
+
+void ReportFile::write(std::string_view text) {
+    if (!stream_ || text.empty()) return;
+    stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    size_ += text.size();
     check();
 }
 

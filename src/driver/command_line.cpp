@@ -71,13 +71,49 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
              if (v.empty()) return parser.fail("--out needs a folder");
              o.out = v;
          }},
+        {"--replicates",
+         [&](const std::string& v) {
+             if (!parse_whole(v, 1, 1000000, o.replicates))
+                 return parser.fail("--replicates takes a whole number from 1 to 1000000, not " + v);
+         }},
+        {"--jobs",
+         [&](const std::string& v) {
+             if (!parse_whole(v, 1, 1024, o.jobs)) return parser.fail("--jobs takes a whole number from 1 to 1024, not " + v);
+         }},
+        {"--rows",
+         [&](const std::string& v) {
+             const auto colon = v.find(':');
+             long long a = 0, b = 0;
+             const long long most = 1000000000000LL;
+             if (colon == std::string::npos || !parse_whole(v.substr(0, colon), 1LL, most, a) ||
+                 !parse_whole(v.substr(colon + 1), a, most, b))
+                 return parser.fail("--rows takes A:B, whole numbers with 1 <= A <= B, not " + v);
+             o.first_row = a;
+             o.last_row = b;
+         }},
     };
     // Switches.
     const std::map<std::string, bool*> switches = {
         {"--weights", &o.weights}, {"--diagonals", &o.diagonals}, {"--cells", &o.cells}, {"--tidy", &o.tidy},
         {"--habitat", &o.habitat}, {"--quiet", &o.quiet},         {"--check", &o.check},
+        {"--run-seeds", &o.run_seeds}, {"--resume", &o.resume},
     };
 
+    if (!args.empty() && args[0] == "merge") {
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--allow-gaps")
+                cl.allow_gaps = true;
+            else if (!args[i].empty() && args[i][0] == '-')
+                parser.fail("merge takes OUT DIR... and --allow-gaps, not " + args[i]);
+            else if (cl.merge_into.empty())
+                cl.merge_into = args[i];
+            else
+                cl.merge_from.push_back(args[i]);
+        }
+        if (!parser.failed && cl.merge_from.empty()) parser.fail("merge needs an output folder and the folders to join");
+        if (!parser.failed) cl.action = CommandLine::Action::merge;
+        return cl;
+    }
     for (std::size_t i = 0; i < args.size() && !parser.failed; ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -122,6 +158,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         parser.fail("--source, --rank-order, --diagonals, --map and --cells belong to sampling runs (--mode s)");
     if (o.check && !o.batch) parser.fail("--check needs --batch FILE");
     if (o.habitat && !o.tidy) parser.fail("--habitat writes a table of the tidy output: add --tidy");
+    if (o.first_row > 0 && !o.batch) parser.fail("--rows needs --batch FILE");
+    if (o.jobs > 1 && !o.run_seeds)
+        parser.fail("--jobs needs --run-seeds: without run seeds every pass continues the random stream of the pass before");
+    if (o.resume && !o.out) parser.fail("--resume needs --out DIR, the folder of the run to go on with");
     return cl;
 }
 

@@ -11,8 +11,12 @@
 namespace lorvenna {
 
 struct CommandLine {
-    enum class Action { run, help, version, usage_error } action = Action::run;
+    enum class Action { run, merge, help, version, usage_error } action = Action::run;
     SessionOptions options;
+    // lorvenna merge OUT DIR... [--allow-gaps]
+    std::string merge_into;
+    std::vector<std::string> merge_from;
+    bool allow_gaps = false;
     std::string error;  // what was wrong, for a usage error
 };
 

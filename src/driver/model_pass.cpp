@@ -153,6 +153,7 @@ void start_pass_record(WorkArea& wa) {
     r = PassRecord{};
     r.run = wa.iteration > 0 ? wa.iteration : 1;
     r.row = wa.answers.batch_run() ? wa.rows_read + 1 : 0;
+    r.replicate = wa.replicate;
     r.seed = wa.random.seed();
     r.times = wa.times;
 }
@@ -183,7 +184,6 @@ void finish_pass_record(WorkArea& wa) {
 bool run_model_pass(WorkArea& wa) {
     StageTimes& t = wa.times;
     start_pass_record(wa);
-    if (wa.answers.from_file()) read_rank_order_block(wa);
     check_pass_resources(wa);
     timed(t.output, [&] { write_settings_block(wa.reports, wa); });
     wa.derived.community_built = false;

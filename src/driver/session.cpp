@@ -12,7 +12,11 @@
 #include "core/runtime_report.hpp"
 #include "core/session_limits.hpp"
 #include "driver/banner.hpp"
+#include "batch/rows_not_run.hpp"
 #include "driver/batch_check.hpp"
+#include "driver/manifest.hpp"
+#include "driver/pass_runner.hpp"
+#include "driver/resume.hpp"
 #include "driver/model_pass.hpp"
 #include "input/dialogue.hpp"
 #include "input/rank_order_file.hpp"
@@ -122,14 +126,27 @@ SessionAnswers scripted_answers(const SessionOptions& o) {
 }
 
 // Start-up questions (or their answers in the options) and the report files
-// of a model or sampling session.
-void start_session(WorkArea& wa, const SessionOptions& options) {
+// of a model or sampling session.  A resumed run opens its files where the
+// last finished pass left them, without their heads.
+void start_session(WorkArea& wa, const SessionOptions& options, const Manifest* resumed) {
     const bool scripted = options.scripted();
     if (scripted)
         wa.answers = scripted_answers(options);
     else
         wa.answers.source = keyword("g");
     wa.params.Permut = 1;
+    if (resumed) {
+        const std::vector<std::uint64_t>& sizes = resumed->runs.empty() ? resumed->head : resumed->runs.back().sizes;
+        for (std::size_t i = 0; i < resumed->files.size(); ++i)
+            for (ReportFile* f : wa.reports.all())
+                if (f->name() == resumed->files[i] && !(f == &wa.reports.map && sizes[i] > 0))
+                    f->open_to_append(wa.io, sizes[i]);
+        wa.reports.habitat_grids = options.habitat;
+        if (wa.answers.from_file()) open_rank_order_file(wa, *options.rank_order, options.weights);
+        open_named_batch_file(wa, *options.batch);
+        if (!read_batch_header(wa)) end_program(exit_ok);
+        return;
+    }
     wa.reports.distribution.open(wa.io);
     write_distribution_head(wa.reports.distribution);
     if (wa.answers.sampling()) {
@@ -159,6 +176,32 @@ void start_session(WorkArea& wa, const SessionOptions& options) {
     wa.iteration = 0;
 }
 
+// The files whose sizes the manifest records after every pass: those the
+// session writes, in a fixed order (a resumed run: those of its manifest).
+std::vector<const ReportFile*> tracked_files(WorkArea& wa, const Manifest* resumed) {
+    std::vector<const ReportFile*> files;
+    if (resumed) {
+        for (const std::string& name : resumed->files)
+            for (ReportFile* f : wa.reports.all())
+                if (f->name() == name) files.push_back(f);
+        return files;
+    }
+    for (ReportFile* f : wa.reports.all())
+        if (f->is_open()) files.push_back(f);
+    return files;
+}
+
+// A resumed run whose passes continue one stream starts where the last
+// finished pass left the stream, the heterogeneity factor and the range centre.
+void restore_stream(WorkArea& wa, const SessionOptions& options, const Manifest& m) {
+    if (options.run_seeds || m.runs.empty()) return;
+    const StreamState& s = m.runs.back().after;
+    wa.random.reseed(s.seed);
+    wa.derived.heterogeneity = s.heterogeneity;
+    wa.range_x = s.range_x;
+    wa.range_y = s.range_y;
+}
+
 // --check: every row of the batch file checked, nothing run.  Status 0 when every row passes.
 int check_only(WorkArea& wa, const SessionOptions& options) {
     const SessionAnswers answers = scripted_answers(options);
@@ -184,28 +227,72 @@ void check_before_running(WorkArea& wa, const SessionOptions& options) {
                                 " faulty row(s); nothing was run");
 }
 
-void flush_reports(WorkArea& wa) {
-    for (ReportFile* f : wa.reports.all()) f->flush();
+// Sets the work area up for the pass of a row and replicate: its pass number,
+// and under --run-seeds its own seed word and nothing left from the pass
+// before (the heterogeneity factor and the range centre carry over from pass
+// to pass only when passes continue one stream).
+void set_up_pass(WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed, long long row, int replicate) {
+    const int k = options.replicates;
+    wa.replicate = replicate;
+    wa.iteration = wa.answers.batch_run() ? static_cast<int>((row - 1) * k + replicate) : (k > 1 ? replicate : 0);
+    if (options.run_seeds) {
+        wa.random.reseed(seed_of_pass(options, session_seed, row, replicate));
+        wa.derived.heterogeneity = 0.0f;
+        wa.range_x = wa.range_y = 0.0f;
+    }
 }
 
-// The main loop: one pass per parameter set.
-void run_main_loop(WorkArea& wa) {
-    for (;;) {
-        if (wa.answers.batch_run())
-            read_batch_row(wa);
-        else
-            run_parameter_dialogue(wa);
-        const bool built = run_model_pass(wa);
-        flush_reports(wa);  // a finished pass is on disk before the next begins
-        if (!built) {
-            if (!wa.answers.batch_run()) end_program(exit_error);
-            wa.exit_status = exit_error;  // a batch goes on with its next row
-        }
-        if (!wa.answers.batch_run()) return;
-        wa.release_pass_arrays();
-        if (wa.answers.from_file()) reposition_rank_order_file(wa);
-        stop_if_requested(wa.io, wa.random);
+// The dialogue's parameter set, run once or as replicates.
+void run_dialogue_passes(WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed, PassRunner& runner) {
+    run_parameter_dialogue(wa);
+    if (wa.answers.from_file()) read_rank_order_block(wa);
+    for (int rep = 1; rep <= options.replicates; ++rep) {
+        set_up_pass(wa, options, session_seed, 0, rep);
+        runner.run(true);
     }
+    runner.drain();
+}
+
+// The rows of the batch file (of the slice --rows names), every row once per
+// replicate.  Rows before the slice are read and settled but not run, so that
+// the values short rows carry are those a whole run would leave.
+void run_batch_passes(WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed, PassRunner& runner,
+                      const std::optional<Resumption>& resumption) {
+    const long long first = options.first_row > 0 ? options.first_row : 1;
+    const long long start = resumption ? resumption->next_row : first;
+    const int start_replicate = resumption ? resumption->next_replicate : 1;
+    while (wa.rows_read + 1 < start) {
+        read_and_settle_row(wa, false);
+        settle_without_pass(wa, false);
+    }
+    const bool from_file = wa.answers.from_file();
+    try {
+        for (;;) {
+            if (options.last_row > 0 && wa.rows_read >= options.last_row) break;
+            read_and_settle_row(wa, true);
+            const long long row = wa.rows_read;
+            derive_carried_values(wa);
+            for (int rep = row == start ? start_replicate : 1; rep <= options.replicates; ++rep) {
+                set_up_pass(wa, options, session_seed, row, rep);
+                if (from_file && rep == (row == start ? start_replicate : 1)) {
+                    // The pass's head comes before its block is read, as when each pass read its own.
+                    print_pass_head(wa, options.run_seeds);
+                    read_rank_order_block(wa);
+                    derive_carried_values(wa);
+                    runner.run(false);
+                } else {
+                    if (from_file) print_pass_head(wa, options.run_seeds);
+                    runner.run(!from_file);
+                }
+            }
+            if (from_file) reposition_rank_order_file(wa);
+            stop_if_requested(wa.io, wa.random);
+        }
+    } catch (const ProgramEnd&) {
+        runner.drain();  // the passes under way are written before the session ends
+        throw;
+    }
+    runner.drain();
 }
 
 // Closes every report file; a failure to close names the file and raises the status.
@@ -236,9 +323,12 @@ int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver
 
 int run_session(Io& io, const SessionOptions& options, const SessionObserver& on_end) {
     WorkArea wa(io);
-    wa.random.reseed(options.seed ? *options.seed : clock_seed_word());
+    const std::uint32_t session_seed = options.seed ? *options.seed : clock_seed_word();
+    wa.random.reseed(session_seed);
     if (options.check) return check_only(wa, options);
     int status = exit_ok;
+    ManifestWriter manifest;
+    bool every_row_run = false;
     try {
         print_banner(wa);
         wa.answers.mode = options.mode ? *options.mode : ask_mode(wa.io);
@@ -246,10 +336,30 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
             write_batch_template(wa.io);
         } else {
             if (options.scripted() && options.batch) check_before_running(wa, options);
-            start_session(wa, options);
-            run_main_loop(wa);
+            const std::optional<Resumption> resumption =
+                options.resume ? prepare_resumption(wa.io, options, session_seed) : std::nullopt;
+            if (resumption && resumption->complete)
+                end_program(exit_ok, " Every pass of the run in " + *options.out + " is finished: nothing to resume");
+            start_session(wa, options, resumption ? &resumption->manifest : nullptr);
+            const std::vector<const ReportFile*> tracked =
+                tracked_files(wa, resumption ? &resumption->manifest : nullptr);
+            if (options.out) {
+                // The heads are on disk before the manifest records their sizes.
+                for (ReportFile* f : wa.reports.all()) f->flush();
+                Manifest m = resumption ? resumption->manifest : describe_run(wa, options, session_seed, tracked);
+                if (!manifest.start(wa.io.output_path(manifest_name), m))
+                    end_program(exit_error, std::string(" Cannot write the file ") + manifest_name);
+            }
+            if (resumption) restore_stream(wa, options, resumption->manifest);
+            PassRunner runner(wa, options, manifest, tracked);
+            if (wa.answers.batch_run())
+                run_batch_passes(wa, options, session_seed, runner, resumption);
+            else
+                run_dialogue_passes(wa, options, session_seed, runner);
+            every_row_run = true;
         }
     } catch (const ProgramEnd& end) {
+        if (end.status == exit_ok && wa.answers.batch_run()) every_row_run = true;  // the end of the batch
         if (!end.message.empty()) {
             if (end.status == exit_ok)
                 tell_fixed(wa.io, end.message);
@@ -268,6 +378,7 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
     }
     if (status == exit_ok) status = wa.exit_status;
     status = close_reports(wa, status);
+    if (every_row_run) manifest.finish(status);
     print_runtime_report(wa.io);
     io.out.flush();
     if (on_end) on_end(wa);

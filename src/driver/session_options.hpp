@@ -27,6 +27,12 @@ struct SessionOptions {
     bool habitat = false;                   // --habitat: habitat-<run>.asc per pass (with --tidy)
     bool quiet = false;                     // --quiet
     bool check = false;                     // --check: check the batch file, run nothing
+    // Sweeps
+    bool run_seeds = false;                 // --run-seeds: every pass from its own seed word
+    int replicates = 1;                     // --replicates K: each row K times
+    long long first_row = 0, last_row = 0;  // --rows A:B (data rows, from 1); 0: every row
+    int jobs = 1;                           // --jobs N: passes at once
+    bool resume = false;                    // --resume: go on where a killed run in --out stopped
 
     // A scripted run: the start-up questions are answered by the options.
     bool scripted() const { return mode.has_value(); }

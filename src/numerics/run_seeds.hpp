@@ -1,0 +1,32 @@
+#pragma once
+// The seed word of one pass of a sweep, derived from the session's seed word,
+// the batch row and the replicate, so that every pass can run alone, on any
+// core or node, and give what it gives in the whole sweep.
+//
+// SplitMix64 (Steele, Lea and Flood 2014) mixes the three numbers:
+//   h = mix(session);  h = mix(h ^ row);  h = mix(h ^ replicate)
+// where mix(x) is the SplitMix64 output for the state x:
+//   z = x + 0x9E3779B97F4A7C15
+//   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9
+//   z = (z ^ (z >> 27)) * 0x94D049BB133111EB
+//   mix(x) = z ^ (z >> 31)
+// and the seed word is the upper half of h xor its lower half.
+#include <cstdint>
+
+namespace lorvenna {
+
+constexpr std::uint64_t splitmix64(std::uint64_t x) {
+    std::uint64_t z = x + 0x9E3779B97F4A7C15ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+constexpr std::uint32_t run_seed(std::uint32_t session, std::uint64_t row, std::uint64_t replicate) {
+    std::uint64_t h = splitmix64(session);
+    h = splitmix64(h ^ row);
+    h = splitmix64(h ^ replicate);
+    return static_cast<std::uint32_t>((h >> 32) ^ (h & 0xFFFFFFFFULL));
+}
+
+}  // namespace lorvenna
