@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lorvenna;
-    fuzzing::MemoryFileSystem files;
+    testing::MemoryFiles files;
     files.inputs["runs.txt"] = std::string(reinterpret_cast<const char*>(data), size);
     // The first byte chooses model-only or sampling runs.
     const bool sampling = size > 0 && (data[0] & 1) != 0;

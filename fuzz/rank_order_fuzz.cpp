@@ -21,7 +21,7 @@ const char* const second_row =
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lorvenna;
     if (size == 0) return 0;
-    fuzzing::MemoryFileSystem files;
+    testing::MemoryFiles files;
     // The first byte chooses an assemblage file or a plain one, with or
     // without weights, and the design of the first pass.
     const bool assemblage = (data[0] & 1) != 0;

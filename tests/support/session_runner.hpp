@@ -1,36 +1,55 @@
 #pragma once
-// Runs whole sessions in-process: scripted console answers, a fixed seed word
-// and a fresh temporary directory for the report files.
+// Whole sessions in-process: scripted console answers, a fixed seed word, a
+// fixed elapsed clock (so the console transcript is reproducible) and input
+// and report files in memory.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/memory_files.hpp"
+
 namespace lorvenna::testing {
+
+struct SessionScript {
+    std::vector<std::string> answers;  // console input, one line each
+    std::uint32_t seed = 12345;
+    std::map<std::string, std::string> inputs;       // input files by name
+    std::function<void(Io&, MemoryFiles&)> setup;    // caps and faults, before the session starts
+};
 
 struct SessionResult {
     int status = 0;
     std::string console;
-    std::filesystem::path dir;
+    std::map<std::string, std::string> files;  // every report file the session created
+    std::uint64_t uniform_draws = 0;
 
     std::vector<std::string> console_lines() const;
-    bool exists(const std::string& name) const;
     std::string file(const std::string& name) const;
-    std::vector<std::string> file_lines(const std::string& name) const;
 };
 
-// A fresh empty directory under the system's temporary directory.
-std::filesystem::path fresh_directory();
+SessionResult run_script(const SessionScript& script);
+inline SessionResult run_session_with(const std::vector<std::string>& answers, std::uint32_t seed = 12345,
+                                      const std::map<std::string, std::string>& inputs = {}) {
+    return run_script({answers, seed, inputs, {}});
+}
 
-SessionResult run_session_with(const std::vector<std::string>& answers, std::uint32_t seed = 12345,
-                               const std::map<std::string, std::string>& files = {});
-
-// Index of the first console line equal to text (trailing blanks ignored), or -1.
-int find_line(const std::vector<std::string>& lines, const std::string& text, int from = 0);
+// Number of lines equal to `text`.
 int count_lines(const std::vector<std::string>& lines, const std::string& text);
 
-// The blank-separated tokens of a report line.
-std::vector<std::string> tokens(const std::string& line);
+// A fresh directory under the temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace lorvenna::testing
