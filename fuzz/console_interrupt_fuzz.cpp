@@ -33,7 +33,8 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lorvenna;
-    fuzzing::MemoryFileSystem files;
+    testing::MemoryFiles files;
+    files.default_capacity = fuzzing::report_capacity;
     files.inputs["runs.txt"] =
         "header\n20 10 3 1 1 1 seq 10 1 0 0.5 0.5 0.1 power normal 4 2 1 0.5 0 1 1 2 fix rmd 2 1 2 1 sha 1 fix\n"
         "20 10 3 1 1 1 dep 10 1 0 0.5 0.5 0.1 power normal 4 2 1 0.5 0 1 1 2 fix rmd 2 1 2 1 sha 1 fix\n";

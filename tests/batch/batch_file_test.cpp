@@ -28,7 +28,8 @@ struct RowBench : testing::WorkBench {
     // Reads the next row and runs its pass (a model-only one: nothing is placed).
     std::optional<ProgramEnd> next_row() {
         return ends([this] {
-            read_batch_row(wa);
+            read_and_settle_row(wa, true);
+            wa.iteration = wa.rows_read;
             run_model_pass(wa);
         });
     }
@@ -251,8 +252,8 @@ TEST(BatchFile, CarriageReturnsTabsAndUnreadableLines) {
     failing.wa.batch_file = std::make_unique<testing::FailingInput>(batch_header + "\n" + batch_row() + "\n");
     failing.wa.batch_file_name = "runs.txt";
     ASSERT_TRUE(read_batch_header(failing.wa));
-    ASSERT_FALSE(ends([&] { read_batch_row(failing.wa); }));
-    const auto end = ends([&] { read_batch_row(failing.wa); });
+    ASSERT_FALSE(ends([&] { read_and_settle_row(failing.wa, true); }));
+    const auto end = ends([&] { read_and_settle_row(failing.wa, true); });
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_error);
     EXPECT_EQ(end->message, " Error while reading the batch file runs.txt: the file could not be read further");

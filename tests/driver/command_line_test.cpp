@@ -5,26 +5,51 @@
 using namespace lorvenna;
 using Action = CommandLine::Action;
 
-TEST(CommandLine, SeedWordInBothForms) {
-    auto cl = parse_command_line({"--seed", "4294967295"});
-    EXPECT_EQ(cl.action, Action::run);
-    ASSERT_TRUE(cl.seed);
-    EXPECT_EQ(*cl.seed, 4294967295u);
-    cl = parse_command_line({"--seed=0"});
-    ASSERT_TRUE(cl.seed);
-    EXPECT_EQ(*cl.seed, 0u);
-    EXPECT_FALSE(parse_command_line({}).seed);
+TEST(CommandLine, OptionsAnswerTheStartUpQuestions) {
+    auto cl = parse_command_line({"--seed", "4294967295", "--mode", "s", "--batch", "runs.txt", "--rank-order=ranks.txt",
+                                  "--weights", "--map", "7", "--cells", "--out", "results", "--tidy", "--quiet"});
+    ASSERT_EQ(cl.action, Action::run) << cl.error;
+    const SessionOptions& o = cl.options;
+    EXPECT_EQ(*o.seed, 4294967295u);
+    EXPECT_TRUE(o.scripted());
+    EXPECT_EQ(*o.source, keyword("o")) << "a rank-order file implies source o";
+    EXPECT_EQ(o.map_species, 7.0f);
+    EXPECT_TRUE(o.weights && o.cells && o.tidy && o.quiet);
+    EXPECT_EQ(*o.out, "results");
+    EXPECT_FALSE(parse_command_line({}).options.scripted());
+
+    cl = parse_command_line({"--mode", "s", "--batch", "b.txt", "--run-seeds", "--replicates", "3", "--rows", "2:5",
+                             "--jobs", "2", "--out", "o", "--resume"});
+    ASSERT_EQ(cl.action, Action::run) << cl.error;
+    EXPECT_EQ(cl.options.replicates, 3);
+    EXPECT_EQ(cl.options.first_row, 2);
+    EXPECT_EQ(cl.options.last_row, 5);
+    EXPECT_EQ(cl.options.jobs, 2);
+
+    cl = parse_command_line({"merge", "all", "a", "b", "--allow-gaps"});
+    ASSERT_EQ(cl.action, Action::merge);
+    EXPECT_EQ(cl.merge_into, "all");
+    EXPECT_EQ(cl.merge_from, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(cl.allow_gaps);
 }
 
 TEST(CommandLine, BadOptionsAreUsageErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--seed"}, {"--seed", "4294967296"}, {"--seed", "-1"}, {"--seed", "12x"}, {"--frobnicate"}, {"m"}})
+             {"--seed"}, {"--seed", "4294967296"}, {"--seed", "-1"}, {"--seed", "12x"}, {"--frobnicate"}, {"m"},
+             {"--mode", "x"}, {"--mode", "M"}, {"--batch", "runs.txt"}, {"--mode", "s", "--source", "q"},
+             {"--mode", "s", "--source", "m"}, {"--mode", "m", "--cells"}, {"--mode", "s", "--check"},
+             {"--rows", "1:2"}, {"--mode", "s", "--batch", "b", "--rows", "3:2"}, {"--mode", "s", "--batch", "b", "--rows", "0:2"},
+             {"--mode", "s", "--batch", "b", "--jobs", "2"}, {"--mode", "s", "--batch", "b", "--resume"},
+             {"--mode", "s", "--map", "-1"}, {"--mode", "s", "--batch", "b", "--replicates", "0"}, {"--habitat"},
+             {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}})
         EXPECT_EQ(parse_command_line(args).action, Action::usage_error) << args.back();
 }
 
 TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(parse_command_line({"--help"}).action, Action::help);
     EXPECT_EQ(parse_command_line({"--version"}).action, Action::version);
-    EXPECT_NE(usage_text().find("--seed"), std::string::npos);
+    for (const char* option : {"--seed", "--mode", "--batch", "--tidy", "--check", "--out", "--quiet", "--run-seeds",
+                               "--replicates", "--rows", "--jobs", "--resume", "merge"})
+        EXPECT_NE(usage_text().find(option), std::string::npos) << option;
     EXPECT_NE(version_text().find(LORVENNA_VERSION), std::string::npos);
 }

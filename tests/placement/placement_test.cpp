@@ -66,7 +66,7 @@ TEST(Placement, ClumpsOfTheAggregationAndTheHabitatPlaceExactlyOrigInd) {
     Placement none({0.0f});  // nothing to place: no draws
     none.prepare();
     none.wa.random.reseed(9u);
-    EXPECT_FALSE(none.place(1).gave_up);
+    EXPECT_FALSE(none.place(1).shortfall != Shortfall::none);
     EXPECT_EQ(none.individuals(), 0);
     EXPECT_EQ(none.wa.random.seed(), 9u);
 
@@ -84,7 +84,7 @@ TEST(Placement, ClumpsOfTheAggregationAndTheHabitatPlaceExactlyOrigInd) {
     cut.prepare();
     const PlacementOutcome whole = cut.place(1);
     EXPECT_EQ(cut.wa.cell_counts.at(1, 1), 10);
-    EXPECT_FALSE(whole.gave_up);
+    EXPECT_FALSE(whole.shortfall != Shortfall::none);
     EXPECT_EQ(whole.target, 10);
     EXPECT_EQ(cut.wa.random.uniform_draws(), 6u);
 
@@ -122,7 +122,7 @@ TEST(Placement, FullCellIsRefusedToTheSpeciesAfterAndCountsItAllTheSame) {
     s.wa.niche_table.niches.at(1, 1) = 1;  // one species only in (1, 1)
     s.place(1);
     EXPECT_GT(s.wa.cell_counts.at(1, 1), 0) << "the first species takes the single niche";
-    EXPECT_FALSE(s.place(2).gave_up);
+    EXPECT_FALSE(s.place(2).shortfall != Shortfall::none);
     EXPECT_EQ(s.wa.cell_counts.at(1, 1), 0) << "the cell is full for the second species";
     EXPECT_EQ(s.individuals(), 40);
     EXPECT_EQ(s.wa.niche_table.species_count.at(1, 1), 2) << "counted although refused";
@@ -134,16 +134,15 @@ TEST(Placement, SaturatedGridGivesTheSpeciesUpSoon) {
     s.niches(1.0f);
     s.prepare();
     s.wa.niche_table.niches.at(1, 1) = 1;
-    EXPECT_FALSE(s.place(1).gave_up);
+    EXPECT_FALSE(s.place(1).shortfall != Shortfall::none);
     const PlacementOutcome second = s.place(2);
-    EXPECT_TRUE(second.gave_up);
-    EXPECT_FALSE(second.off_grid);
+    EXPECT_EQ(second.shortfall, Shortfall::cells_full);
     EXPECT_EQ(second.placed, 0);
     EXPECT_EQ(second.target, 5);
     EXPECT_EQ(s.wa.species[1].assigned, 0.0f);
     EXPECT_EQ(s.wa.cell_counts.at(1, 1), 0);
     EXPECT_LT(s.wa.random.uniform_draws(), 100'000u) << "given up soon after the cell filled";
-    EXPECT_FALSE(s.place(3).gave_up) << "nothing to place, nothing given up";
+    EXPECT_FALSE(s.place(3).shortfall != Shortfall::none) << "nothing to place, nothing given up";
 }
 
 TEST(Placement, ManySpeciesWithNarrowRangesNeverExceedTheNichesOfACell) {
@@ -159,8 +158,8 @@ TEST(Placement, ManySpeciesWithNarrowRangesNeverExceedTheNichesOfACell) {
         const PlacementOutcome o = s.place(sp);
         const SpeciesRow& row = s.wa.species[static_cast<std::size_t>(sp - 1)];
         EXPECT_EQ(s.individuals(), static_cast<std::int64_t>(row.assigned)) << "species " << sp;
-        EXPECT_EQ(o.gave_up, row.assigned < row.abundance) << "species " << sp;
-        if (o.gave_up) {
+        EXPECT_EQ(o.shortfall != Shortfall::none, row.assigned < row.abundance) << "species " << sp;
+        if (o.shortfall != Shortfall::none) {
             ++short_species;
             EXPECT_EQ(o.placed, static_cast<std::int64_t>(row.assigned));
         }
@@ -186,7 +185,7 @@ TEST(Placement, CentresOutsideTheReachOfTheGridAreGivenUpAtOnce) {
         EXPECT_LE(s.wa.range_y, 9.0f);
         if (s.wa.range_x < -10.0f || s.wa.range_y < -10.0f) {
             ++lost;
-            EXPECT_TRUE(o.gave_up && o.off_grid) << "species " << sp;
+            EXPECT_EQ(o.shortfall, Shortfall::range_off_grid) << "species " << sp;
             EXPECT_EQ(o.placed, 0);
         }
     }
@@ -215,7 +214,7 @@ TEST(Placement, RangesKeepEveryIndividualWithinReachOfItsCentre) {
     s.prepare();
     for (int sp = 1; sp <= 3; ++sp) {
         const SpeciesRow& row = s.wa.species[static_cast<std::size_t>(sp - 1)];
-        EXPECT_FALSE(s.place(sp).gave_up);
+        EXPECT_FALSE(s.place(sp).shortfall != Shortfall::none);
         EXPECT_EQ(s.individuals(), static_cast<std::int64_t>(row.abundance));
         EXPECT_EQ(row.assigned, row.abundance);
         EXPECT_EQ(row.centre_x, s.wa.range_x);
