@@ -34,6 +34,7 @@ void tell_fixed(Io& io, std::string_view text) {
 }
 
 void warn_fixed(Io& io, std::string_view text) {
+    if (io.progress != nullptr) io.progress->clear();
     std::ostream& to = io.messages != nullptr ? *io.messages : io.out;
     to << text << '\n';
     to.flush();

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "core/progress.hpp"
+
 namespace lorvenna {
 
 class FileSystem {
@@ -53,6 +55,11 @@ struct Io {
     // No banner, settings echo, per-row or per-species lines; prompts, warnings
     // and errors still appear.
     bool quiet = false;
+    // Told where the session is (nullptr: nobody asks).
+    ProgressListener* progress = nullptr;
+    // Asked now and then whether the user wants to stop, beside the signal
+    // flag (an R session's interrupt, for instance); empty: only the flag.
+    std::function<bool()> poll_interrupt = nullptr;
 
     std::filesystem::path output_path(const std::string& name) const {
         std::filesystem::path p(name);

@@ -7,7 +7,10 @@
 
 namespace lorvenna {
 
-bool interrupted(const Io& io) { return io.stop_requested != nullptr && *io.stop_requested != 0; }
+bool interrupted(const Io& io) {
+    if (io.stop_requested != nullptr && *io.stop_requested != 0) return true;
+    return io.poll_interrupt && io.poll_interrupt();
+}
 
 void end_interrupted() {
     end_program(exit_interrupted, " Run interrupted: the passes finished so far are complete in the report files");

@@ -103,6 +103,7 @@ void place_and_sample_species(WorkArea& wa) {
                 write_species_grid_file(wa.io, wa.pass.run, wa.cell_counts);
         });
         timed(t.sampling, [&] { sample_species(wa, sp, reached, workspace); });
+        if (wa.io.progress != nullptr) wa.io.progress->species_placed(wa.pass.run, sp, species);
     }
 }
 
@@ -156,6 +157,7 @@ void start_pass_record(WorkArea& wa) {
     r.replicate = wa.replicate;
     r.seed = wa.random.seed();
     r.times = wa.times;
+    if (wa.io.progress != nullptr) wa.io.progress->pass_started(r.run, wa.rows_read, r.replicate);
 }
 
 StageTimes since(const StageTimes& now, const StageTimes& then) {
@@ -168,6 +170,7 @@ StageTimes since(const StageTimes& now, const StageTimes& then) {
 // The tidy rows that close a pass: its species, the pass itself, its times
 // and, when asked for, its habitat grid.
 void finish_pass_record(WorkArea& wa) {
+    if (wa.io.progress != nullptr) wa.io.progress->pass_finished(wa.pass.run, wa.rows_read, wa.pass.replicate);
     ReportFiles& reports = wa.reports;
     if (!reports.tidy()) return;
     timed(wa.times.output, [&] {

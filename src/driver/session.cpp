@@ -217,11 +217,17 @@ int check_only(WorkArea& wa, const SessionOptions& options) {
 }
 
 // A scripted batch is checked whole before its first row runs: a fault in
-// row 300 stops it before row 1, not after 299 rows.
-void check_before_running(WorkArea& wa, const SessionOptions& options) {
+// row 300 stops it before row 1, not after 299 rows.  Returns the passes the
+// run will make.
+long long check_before_running(WorkArea& wa, const SessionOptions& options) {
     const BatchCheck check = check_batch_file(wa.io, scripted_answers(options), *options.batch,
                                               options.rank_order.value_or(""), options.weights);
-    if (check.faults.empty()) return;
+    if (check.faults.empty()) {
+        long long last = check.blocks_end > 0 ? check.blocks_end - 2 : check.rows;  // blocks_end is a line
+        if (options.last_row > 0) last = std::min(last, options.last_row);
+        const long long first = options.first_row > 0 ? options.first_row : 1;
+        return std::max(0LL, last - first + 1) * options.replicates;
+    }
     for (const RowFault& fault : check.faults) warn_fixed(wa.io, fault_line(*options.batch, fault));
     end_program(exit_error, " The batch file has " + std::to_string(check.faults.size()) +
                                 " faulty row(s); nothing was run");
@@ -335,7 +341,10 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
         if (wa.answers.mode == keyword("b")) {
             write_batch_template(wa.io);
         } else {
-            if (options.scripted() && options.batch) check_before_running(wa, options);
+            if (options.scripted() && options.batch) {
+                const long long passes = check_before_running(wa, options);
+                if (io.progress != nullptr) io.progress->planned(passes);
+            }
             const std::optional<Resumption> resumption =
                 options.resume ? prepare_resumption(wa.io, options, session_seed) : std::nullopt;
             if (resumption && resumption->complete)
@@ -379,6 +388,7 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
     if (status == exit_ok) status = wa.exit_status;
     status = close_reports(wa, status);
     if (every_row_run) manifest.finish(status);
+    if (io.progress != nullptr) io.progress->finished();
     print_runtime_report(wa.io);
     io.out.flush();
     if (on_end) on_end(wa);
