@@ -10,6 +10,7 @@
 
 #include "core/console_input.hpp"
 #include "driver/command_line.hpp"
+#include "driver/bias_command.hpp"
 #include "driver/merge.hpp"
 #include "driver/session.hpp"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         case CommandLine::Action::usage_error: return usage_error(cl.error);
         case CommandLine::Action::merge:
             return merge_folders(cl.merge_into, cl.merge_from, cl.allow_gaps, std::cout, std::cerr);
+        case CommandLine::Action::bias: return summarise_bias(cl.bias_of, std::cout, std::cerr);
         case CommandLine::Action::run: break;
     }
     const SessionOptions& options = cl.options;

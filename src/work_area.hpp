@@ -136,6 +136,8 @@ struct SampleTables {
     std::vector<double> squared_counts;
     // Per species the individuals in the sampled square: the truth the sample estimates.
     std::vector<std::int64_t> in_square;
+    // Per species the upper density boundary of the whole sample (Sample.txt).
+    std::vector<double> density_boundary;
     std::int32_t& count(int species_index, int unit_index) {
         return counts[static_cast<std::size_t>(species_index) * static_cast<std::size_t>(units) +
                       static_cast<std::size_t>(unit_index)];
@@ -195,6 +197,7 @@ struct PassRecord {
     std::uint32_t seed = 0;        // seed word at the start of the pass
     std::string status = "ok";     // or why the pass produced no community
     bool sampled = false;          // the individuals were placed and sampled
+    int square_side = 0;           // side of the sampled square, cut at the edge of the grid
     int species_given_up = 0;
     // Scaling of the habitat along the grid diagonals
     int scaling_classes = 0, scaling_points = 0;
@@ -249,6 +252,9 @@ struct WorkArea {
     std::int64_t offset = 0;                  // sampled square: cells offset+1 .. offset+SampA
     bool offset_drawn = false;                // drawn once per model, at the first species
     float range_x = 0.0f, range_y = 0.0f;     // range centre drawn last (the map shows it)
+    // The habitat heterogeneity deviate c to use in place of every one drawn
+    // (the draws are still taken, so every later draw stays where it was).
+    std::optional<float> heterogeneity_given;
 
     // Sampling
     SampleTables samples;

@@ -242,7 +242,7 @@ void read_and_settle_row(WorkArea& wa, bool console) {
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
     if (console) warn_if_no_fractal_grid(wa.io, p);
     d.grid_side = grid_side_for(p);
-    if (console && is_keyword(p.Fractal, "rmd")) print_rescaling(wa.io, d.grid_side);
+    if (console && is_midpoint_grid(p.Fractal)) print_rescaling(wa.io, d.grid_side);
     check_row(p, d.grid_side);
     derive_sample_sizes(p, d, true);
     d.species = p.Species;

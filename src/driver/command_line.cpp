@@ -80,6 +80,13 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
          [&](const std::string& v) {
              if (!parse_whole(v, 1, 1024, o.jobs)) return parser.fail("--jobs takes a whole number from 1 to 1024, not " + v);
          }},
+        {"--heterogeneity",
+         [&](const std::string& v) {
+             const auto c = parse_real(v);
+             if (!c || v.find_first_of(" ,") != std::string::npos || !std::isfinite(static_cast<float>(*c)))
+                 return parser.fail("--heterogeneity takes a number, the deviate c for every pass, not " + v);
+             o.heterogeneity = static_cast<float>(*c);
+         }},
         {"--rows",
          [&](const std::string& v) {
              const auto colon = v.find(':');
@@ -99,6 +106,15 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         {"--run-seeds", &o.run_seeds}, {"--resume", &o.resume},
     };
 
+    if (!args.empty() && args[0] == "bias") {
+        if (args.size() != 2 || args[1].empty() || args[1][0] == '-')
+            parser.fail("bias takes one folder: lorvenna bias DIR");
+        else {
+            cl.action = CommandLine::Action::bias;
+            cl.bias_of = args[1];
+        }
+        return cl;
+    }
     if (!args.empty() && args[0] == "merge") {
         for (std::size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--allow-gaps")
@@ -225,10 +241,18 @@ std::string usage_text() {
            "  --jobs N            run up to N passes at once (needs --run-seeds)\n"
            "  --resume            with --out: go on where a killed run left that folder\n"
            "\n"
+           "The model:\n"
+           "  --heterogeneity C   use C as the habitat heterogeneity deviate c of every pass\n"
+           "                      (and every species with RndHet rnd) in place of the one\n"
+           "                      drawn; the draw is still taken, so the rest stays as it was\n"
+           "\n"
            "Commands:\n"
            "  lorvenna merge OUT DIR... [--allow-gaps]\n"
            "                      join the --out folders of the slices of one sweep into OUT,\n"
            "                      byte for byte what one machine would have written\n"
+           "  lorvenna bias DIR   the bias of every richness estimator and of the SAR slope,\n"
+           "                      mean and SD over the replicates of each row and design of\n"
+           "                      the tidy tables in DIR; also written to DIR/bias.csv\n"
            "\n"
            "  --help              show this text\n"
            "  --version           show the version\n"

@@ -11,12 +11,14 @@
 namespace lorvenna {
 
 struct CommandLine {
-    enum class Action { run, merge, help, version, usage_error } action = Action::run;
+    enum class Action { run, merge, bias, help, version, usage_error } action = Action::run;
     SessionOptions options;
     // lorvenna merge OUT DIR... [--allow-gaps]
     std::string merge_into;
     std::vector<std::string> merge_from;
     bool allow_gaps = false;
+    // lorvenna bias DIR
+    std::string bias_of;
     std::string error;  // what was wrong, for a usage error
 };
 

@@ -121,10 +121,11 @@ void evaluate_samples(WorkArea& wa) {
     while (series.next(wa, pass)) {
         write_sample_statistics_row(reports.sample, pass);
         write_sample_size_rows(reports.analysis, pass.rows);
-        write_sample_row(reports.samples, wa, pass);
+        write_sample_row(reports.samples, wa, pass, series);
         write_curve_rows(reports.curve, wa, pass, series);
     }
     write_unit_rows(reports.units, wa, series);
+    wa.pass.square_side = series.window().square;
     const DiagonalProfiles diagonals = diagonal_profiles(wa.habitat);
     write_grid_rows(reports.grid, diagonals);
     const ScalingAnalysis scaling = scale_diagonals(diagonals.first, diagonals.second);
@@ -192,7 +193,7 @@ bool run_model_pass(WorkArea& wa) {
     wa.derived.community_built = false;
     bool built = false;
     timed(t.model, [&] {
-        start_model(wa.params, wa.derived, wa.random);
+        start_model(wa.params, wa.derived, wa.random, wa.heterogeneity_given);
         built = build_the_community(wa);
     });
     if (!built) {

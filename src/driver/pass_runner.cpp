@@ -150,6 +150,7 @@ void PassRunner::start_job(bool print_head) {
     r.head_species = sr.head_species;
     wa.range_x = s.range_x;
     wa.range_y = s.range_y;
+    wa.heterogeneity_given = s.heterogeneity_given;
     const auto from_reports = session_.reports.all();
     const auto to_reports = wa.reports.all();
     for (std::size_t i = 0; i < from_reports.size(); ++i)

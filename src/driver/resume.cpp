@@ -20,6 +20,7 @@ std::string shaping_options(const SessionOptions& o) {
     if (o.cells) c += " --cells";
     if (o.tidy) c += " --tidy";
     if (o.habitat) c += " --habitat";
+    if (o.heterogeneity) c += " --heterogeneity " + std::to_string(*o.heterogeneity);
     return c;
 }
 

@@ -329,6 +329,7 @@ int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver
 
 int run_session(Io& io, const SessionOptions& options, const SessionObserver& on_end) {
     WorkArea wa(io);
+    wa.heterogeneity_given = options.heterogeneity;
     const std::uint32_t session_seed = options.seed ? *options.seed : clock_seed_word();
     wa.random.reseed(session_seed);
     if (options.check) return check_only(wa, options);

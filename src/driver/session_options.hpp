@@ -33,6 +33,8 @@ struct SessionOptions {
     long long first_row = 0, last_row = 0;  // --rows A:B (data rows, from 1); 0: every row
     int jobs = 1;                           // --jobs N: passes at once
     bool resume = false;                    // --resume: go on where a killed run in --out stopped
+    // The model
+    std::optional<float> heterogeneity;     // --heterogeneity C: c = C in every pass
 
     // A scripted run: the start-up questions are answered by the options.
     bool scripted() const { return mode.has_value(); }

@@ -120,7 +120,7 @@ void ask_habitat(WorkArea& wa) {
                                     "Enter 1 for no fractality",
                                     "Fractal grid? For rmd: enter the fractal dimension (between 2 and 3)"}),
                         [super](float v) { return !super || v >= 1.0f; });
-    if (is(p.Fractal, "rmd")) {
+    if (is_midpoint_grid(p.Fractal)) {
         clamp_fractal_dimension(p);
         wa.derived.grid_side = grid_side_for(p);
         print_rescaling(wa.io, wa.derived.grid_side);

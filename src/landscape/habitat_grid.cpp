@@ -38,6 +38,8 @@ void build_habitat_grid(SquareArray<float>& habitat, const ParameterSet& p, cons
                         RandomStream& random) {
     if (is_keyword(p.Fractal, "rmd"))
         build_rmd_grid(habitat, p, d, random);
+    else if (is_keyword(p.Fractal, "dsq"))
+        build_dsq_grid(habitat, p, d, random);
     else if (is_keyword(p.Fractal, "super"))
         build_super_grid(habitat, p, d, random);
 }
@@ -73,6 +75,51 @@ void build_rmd_grid(SquareArray<float>& g, const ParameterSet& p, const DerivedV
     }
 
     // Shift and scale so that an undisplaced cell holds 3 * Scale2.
+    const float factor = 3.0f * scale;
+    for (float& cell : g.cells) cell = factor * cell + factor;
+}
+
+// Diamond-square midpoint displacement: at every level the centre of each
+// square takes the mean of its four corners (the diamond step), then the
+// midpoint of each edge the mean of the two to four cells half a step away
+// (the square step), each plus a normal displacement whose scale shrinks by
+// 2^(H/2) after each step, by 2^H per level, so that the surface's variance
+// at lag h grows as h^(2H).  Scale, side and final rescaling as "rmd".
+void build_dsq_grid(SquareArray<float>& g, const ParameterSet& p, const DerivedValues& d, RandomStream& random) {
+    clear_grid(g, d.grid_side);
+    const int n = g.side;
+    const float scale = p.Scale2;
+    const double shrink = std::sqrt(std::pow(2.0, static_cast<double>(d.fractal_coefficient)));
+    double sigma = static_cast<double>(scale);
+    for (int step = n - 1; step > 1 && n > 2; step /= 2) {
+        const int half = step / 2;
+        for (int i = 1; i + step <= n; i += step) {
+            for (int j = 1; j + step <= n; j += step) {
+                const double z = random.normal();
+                const double corners = static_cast<double>(g.at(i, j)) + g.at(i + step, j) + g.at(i, j + step) +
+                                       g.at(i + step, j + step);
+                g.at(i + half, j + half) = static_cast<float>(sigma * z + corners / 4.0);
+            }
+        }
+        sigma /= shrink;
+        for (int i = 1; i <= n; i += half) {
+            // Edge midpoints: rows on the squares' corners hold them between
+            // corners, rows through the centres at the corners' columns.
+            const bool corner_row = ((i - 1) / half) % 2 == 0;
+            for (int j = corner_row ? 1 + half : 1; j <= n; j += step) {
+                const double z = random.normal();
+                double sum = 0.0;
+                int count = 0;
+                if (i - half >= 1) sum += g.at(i - half, j), ++count;
+                if (i + half <= n) sum += g.at(i + half, j), ++count;
+                if (j - half >= 1) sum += g.at(i, j - half), ++count;
+                if (j + half <= n) sum += g.at(i, j + half), ++count;
+                g.at(i, j) = static_cast<float>(sigma * z + sum / count);
+            }
+        }
+        sigma /= shrink;
+    }
+    // Shift and scale as "rmd": an undisplaced cell holds 3 * Scale2.
     const float factor = 3.0f * scale;
     for (float& cell : g.cells) cell = factor * cell + factor;
 }

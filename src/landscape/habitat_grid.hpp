@@ -10,6 +10,7 @@ namespace lorvenna {
 void build_habitat_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d,
                         RandomStream& random);
 void build_rmd_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d, RandomStream& random);
+void build_dsq_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d, RandomStream& random);
 void build_super_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d,
                       RandomStream& random);
 

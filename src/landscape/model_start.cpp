@@ -6,11 +6,11 @@
 
 namespace lorvenna {
 
-float fractal_coefficient(const ParameterSet& p) { return is_keyword(p.Fractal, "rmd") ? 3.0f - p.Scale1 : p.Scale1; }
+float fractal_coefficient(const ParameterSet& p) { return is_midpoint_grid(p.Fractal) ? 3.0f - p.Scale1 : p.Scale1; }
 
 float niche_level(const ParameterSet& p) { return static_cast<float>(nearest<std::int64_t>(p.NicheNo / 2.0f)); }
 
-void start_model(const ParameterSet& p, DerivedValues& d, RandomStream& random) {
+void start_model(const ParameterSet& p, DerivedValues& d, RandomStream& random, const std::optional<float>& given) {
     // For midpoint displacement the fractal dimension D (2..3) becomes the
     // Hurst exponent H = 3 - D.  The settings block shows D.
     d.fractal_coefficient = fractal_coefficient(p);
@@ -20,7 +20,10 @@ void start_model(const ParameterSet& p, DerivedValues& d, RandomStream& random) 
 
     // A heterogeneity factor fixed for the whole model; with "rnd" each species
     // draws its own before placement and the model keeps the last one meanwhile.
-    if (!is_keyword(p.RndHet, "rnd")) d.heterogeneity = static_cast<float>(random.normal());
+    if (!is_keyword(p.RndHet, "rnd")) {
+        const auto drawn = static_cast<float>(random.normal());
+        d.heterogeneity = given ? *given : drawn;
+    }
 
     // Superposition terms: enough powers of the coefficient to span the grid, at most 20.
     d.term_count = 1;

@@ -93,7 +93,10 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
     reset_reached(reached, counts, niches, limited);
 
     if (is_keyword(p.GridHet, "rnd")) build_habitat_grid(grid, p, d, wa.random);
-    if (is_keyword(p.RndHet, "rnd")) d.heterogeneity = static_cast<float>(wa.random.normal());
+    if (is_keyword(p.RndHet, "rnd")) {
+        const auto drawn = static_cast<float>(wa.random.normal());
+        d.heterogeneity = wa.heterogeneity_given ? *wa.heterogeneity_given : drawn;
+    }
     const float c = d.heterogeneity;
 
     bool gave_up = false;

@@ -6,15 +6,20 @@
 #include <vector>
 
 #include "reports/csv_row.hpp"
+#include "statistics/richness_estimators.hpp"
 
 namespace lorvenna {
 namespace {
+
+}  // namespace
 
 // The parameters under the names of the batch file's header, in its column order.
 const std::vector<std::string_view> parameter_columns = {
     "Areal",  "SampA",  "maxSa", "minSa",  "StepSa",  "Sampfac", "Method", "Species", "maxD",    "minD",   "Dfluc",
     "Flucmy", "FlucStD", "DWD",  "SWD",    "Class",   "SWDmy",   "SWDStD", "DWDmy",   "DWDStD",  "Aggreg", "AreaHet",
     "NicheN", "RndHet", "FracM", "Scale1", "Scale2",  "Range",   "Gradient", "DivInd", "Permut", "GridHet"};
+
+namespace {
 
 std::vector<std::string_view> run_columns() {
     std::vector<std::string_view> c = {"run", "row", "replicate", "seed", "version", "status"};
@@ -28,18 +33,23 @@ std::vector<std::string_view> run_columns() {
 }
 
 const std::vector<std::string_view> species_columns = {
-    "run", "species", "weight_class", "weight", "expected", "placed", "centre_x", "centre_y",
-    "in_square", "in_sample", "units_occupied"};
+    "run",       "species",   "weight_class",   "weight",       "expected",         "placed",
+    "centre_x",  "centre_y",  "in_square",      "in_sample",    "units_occupied",   "true_density",
+    "density_boundary", "true_density_below_boundary"};
 
 const std::vector<std::string_view> sample_columns = {
     "run",        "design",     "n_units",  "area",  "cells_inspected", "species",  "individuals",
     "shannon",    "inverse_simpson", "evar", "fisher_alpha", "fisher_alpha_root", "singletons", "doubletons",
     "bootstrap_summand", "sar_c", "sar_z", "sar_r2", "semilog_a", "semilog_b", "semilog_r2",
-    "ear_c",      "ear_z",      "ear_r2"};
+    "ear_c",      "ear_z",      "ear_r2",
+    "true_species_grid", "true_species_square", "true_individuals_square", "true_sar_c", "true_sar_z",
+    "sar_z_inspected", "est_observed", "est_bootstrap", "est_chao2", "est_jack1", "est_jack2",
+    "est_sar_extrapolated", "bias_observed", "bias_bootstrap", "bias_chao2", "bias_jack1", "bias_jack2",
+    "bias_sar_extrapolated"};
 
 const std::vector<std::string_view> curve_columns = {
     "run", "n_units", "unit", "area", "species", "endemics", "new_species", "cumulative_species", "niches",
-    "inspected_side"};
+    "inspected_side", "true_area", "true_species"};
 
 const std::vector<std::string_view> unit_columns = {"run", "unit", "x", "y", "side", "cells", "niches", "species",
                                                      "individuals"};
@@ -103,12 +113,13 @@ void write_run_row(ReportFile& runs, const WorkArea& wa) {
     row.whole(r.run).whole_or_na(r.row > 0, r.row).whole(r.replicate).whole(r.seed).text(LORVENNA_VERSION);
     row.text(r.status);
     add_parameters(row, wa);
-    const bool drawn_once = !is_keyword(p.RndHet, "rnd");  // c is drawn once per model
+    // c is drawn once per model, or given for every pass
+    const bool drawn_once = !is_keyword(p.RndHet, "rnd") || wa.heterogeneity_given.has_value();
     row.single_or_na(drawn_once, d.heterogeneity);
     const float c = d.heterogeneity;
     const double clump = std::round(static_cast<double>(c * p.Aggr + p.Aggr));
     row.real_or_na(drawn_once && r.sampled, std::max(clump, 1.0));
-    row.single_or_na(is_keyword(p.Fractal, "rmd"), d.fractal_coefficient);
+    row.single_or_na(is_midpoint_grid(p.Fractal), d.fractal_coefficient);
     row.single(d.niche_level);
     row.whole_or_na(is_keyword(p.Fractal, "super"), d.term_count);
     row.whole_or_na(r.sampled, wa.offset);
@@ -147,11 +158,19 @@ void write_species_rows(ReportFile& file, const WorkArea& wa) {
         row.whole_or_na(tallied, tallied ? t.in_square[k] : 0);
         row.single_or_na(tallied, s.sample_column);
         row.whole_or_na(tallied, occupied);
+        const std::int64_t square = static_cast<std::int64_t>(wa.pass.square_side) * wa.pass.square_side;
+        const bool truth = tallied && square > 0 && k < t.density_boundary.size();
+        const double density = truth ? static_cast<double>(t.in_square[k]) / static_cast<double>(square) : 0.0;
+        row.real_or_na(truth, density).real_or_na(truth, truth ? t.density_boundary[k] : 0.0);
+        if (truth)
+            row.text(density <= t.density_boundary[k] ? "TRUE" : "FALSE");
+        else
+            row.na();
         file.line(row.str());
     }
 }
 
-void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass) {
+void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series) {
     if (!file.is_open()) return;
     const CommunityStatistics& st = pass.statistics;
     const DiversityIndices& ix = pass.indices;
@@ -168,6 +187,16 @@ void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass
     row.real_or_na(f.exp_made && f.exp_explained_made, f.exp_explained);
     row.real_or_na(f.ear_made, f.ear_c).real_or_na(f.ear_made, f.ear_z);
     row.real_or_na(f.ear_made && f.ear_explained_made, f.ear_explained);
+    const SampleTruth& truth = series.truth();
+    row.whole(truth.species_grid).whole(truth.species_square).whole(truth.individuals_square);
+    const SpeciesAreaFits& tf = pass.true_fits;
+    row.real_or_na(tf.power_made, tf.power_c).real_or_na(tf.power_made, tf.power_z);
+    row.real_or_na(pass.inspected_fit && pass.inspected_fits.power_made, pass.inspected_fits.power_z);
+    const RichnessEstimates& e = pass.estimates;
+    row.real(e.observed).real(e.bootstrap).real(e.chao2).real(e.jack1).real(e.jack2).real(pass.sar_extrapolated);
+    const double s = truth.species_square;
+    for (const double estimate : {e.observed, e.bootstrap, e.chao2, e.jack1, e.jack2, pass.sar_extrapolated})
+        row.real(relative_bias(estimate, s));
     file.line(row.str());
 }
 
@@ -182,6 +211,7 @@ void write_curve_rows(ReportFile& file, const WorkArea& wa, const SampleSizePass
         row.whole(r.niches[i]);
         const bool inspected = octaves && i < series.blocks().size() && !series.blocks()[i].empty();
         row.whole_or_na(inspected, inspected ? series.blocks()[i].x1 - series.blocks()[i].x0 + 1 : 0);
+        row.real(pass.true_area[i]).real(pass.true_species[i]);
         file.line(row.str());
     }
 }

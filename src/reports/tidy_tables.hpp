@@ -4,11 +4,17 @@
 // with one call.  Every table has the column run (the pass number of the
 // session) so that tables join.  Rows are appended as a pass produces them and
 // flushed with the reports after every pass.
+#include <string_view>
+#include <vector>
+
 #include "core/io_seam.hpp"
 #include "sampling/sample_evaluation.hpp"
 #include "work_area.hpp"
 
 namespace lorvenna {
+
+// The parameters as runs.csv names them: the batch file header's names, in its column order.
+extern const std::vector<std::string_view> parameter_columns;
 
 // Creates runs.csv, species.csv, samples.csv, curve.csv, units.csv and
 // timings.csv with their header rows; `habitat_grids` adds habitat-<run>.asc
@@ -20,7 +26,7 @@ void write_run_row(ReportFile& runs, const WorkArea& wa);
 // One row per species of the pass.
 void write_species_rows(ReportFile& species, const WorkArea& wa);
 // One row per sample size.
-void write_sample_row(ReportFile& samples, const WorkArea& wa, const SampleSizePass& pass);
+void write_sample_row(ReportFile& samples, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series);
 // One row per sample size and unit of the species-area curve.
 void write_curve_rows(ReportFile& curve, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series);
 // One row per unit of the largest sample.

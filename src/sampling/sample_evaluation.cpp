@@ -1,6 +1,7 @@
 #include "sampling/sample_evaluation.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "sampling/design_context.hpp"
@@ -44,6 +45,7 @@ std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
     const auto whole_cells = static_cast<double>(cells_sampled(d, cells, t.units));
     std::vector<SpeciesSample> table;
     table.reserve(static_cast<std::size_t>(rows));
+    wa.samples.density_boundary.assign(static_cast<std::size_t>(rows), 0.0);
     std::vector<double> densities;
     for (int k = 0; k < rows; ++k) {
         densities.clear();
@@ -52,6 +54,7 @@ std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
                 densities.push_back(counts.at(k, u) / static_cast<double>(cells[static_cast<std::size_t>(u)]));
         const auto uk = static_cast<std::size_t>(k);
         table.push_back(species_sample(whole[uk], t.squared_counts[uk], whole_cells, densities));
+        wa.samples.density_boundary[uk] = table.back().boundary;
         wa.species[uk].sample_column = static_cast<float>(whole[uk]);
     }
     return table;
@@ -96,6 +99,53 @@ SampleSeries::SampleSeries(const WorkArea& wa)
         weights_[static_cast<std::size_t>(k)] = row.weight;
         if (row.assigned > 0.0f) ++assemblage_;
     }
+    truth_.species_grid = assemblage_;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(rows) && k < wa.samples.in_square.size(); ++k) {
+        truth_.individuals_square += wa.samples.in_square[k];
+        truth_.species_square += wa.samples.in_square[k] > 0 ? 1 : 0;
+    }
+    truth_.square_cells = static_cast<std::int64_t>(window_.square) * window_.square;
+}
+
+void SampleSeries::set_true_curve(const SampleCounts& counts, SampleSizePass& pass) const {
+    const auto n = static_cast<std::size_t>(pass.n);
+    pass.true_area.assign(n, 0.0);
+    pass.true_species.assign(n, 0.0);
+    if (!is_accumulating(design_)) {
+        // Point i is unit i alone: its own cells and the species living in them.
+        for (std::size_t i = 0; i < n && i < blocks_.size(); ++i) {
+            pass.true_area[i] = static_cast<double>(blocks_[i].cells());
+            int present = 0;
+            for (int k = 0; k < counts.species; ++k) present += counts.at(k, static_cast<int>(i)) > 0 ? 1 : 0;
+            pass.true_species[i] = present;
+        }
+        return;
+    }
+    // Point i covers the units of positions 1..i together: the species met by
+    // then, on the distinct cells of their blocks.
+    std::vector<int> met_at(n + 1, 0);
+    for (int k = 0; k < counts.species; ++k)
+        for (std::size_t p = 0; p < n; ++p)
+            if (counts.at(k, order_[p]) > 0) {
+                ++met_at[p];
+                break;
+            }
+    const auto side = static_cast<std::size_t>(std::max(window_.side, 0));
+    std::vector<std::uint8_t> seen(side * side, 0);
+    std::int64_t covered = 0;
+    int species = 0;
+    for (std::size_t p = 0; p < n; ++p) {
+        const Block& b = blocks_[static_cast<std::size_t>(order_[p])];
+        for (int x = b.x0; x <= b.x1 && !b.empty(); ++x)
+            for (int y = b.y0; y <= b.y1; ++y) {
+                std::uint8_t& cell = seen[static_cast<std::size_t>(x - 1) * side + static_cast<std::size_t>(y - 1)];
+                covered += cell == 0 ? 1 : 0;
+                cell = 1;
+            }
+        species += met_at[p];
+        pass.true_area[p] = static_cast<double>(covered);
+        pass.true_species[p] = species;
+    }
 }
 
 bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
@@ -121,6 +171,17 @@ bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
     pass.distinct_cells = distinct_[static_cast<std::size_t>(n - 1)];
     pass.unit_area = cells_[0];
     pass.rows = species_area_rows(design_, counts, t.area, t.niches, n, order_, credited, assemblage_);
+
+    set_true_curve(counts, pass);
+    pass.true_fits = fit_species_area(pass.true_area, pass.true_species, std::vector<double>(pass.true_area.size(), 0.0));
+    pass.inspected_fit = design_ == Design::octaves || design_ == Design::diagonal;
+    if (pass.inspected_fit)
+        pass.inspected_fits = fit_species_area(pass.true_area, pass.rows.curve_species, pass.rows.curve_endemics);
+    const SpeciesAreaRows& r = pass.rows;
+    pass.estimates = estimate_richness(r.species_sampled, r.singles, r.doubles, n, r.bootstrap);
+    const SpeciesAreaFits& f = r.fits;
+    pass.sar_extrapolated =
+        f.power_made ? f.power_c * std::pow(static_cast<double>(truth_.square_cells), f.power_z) : std::nan("");
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "sampling/sample_size_tally.hpp"
 #include "sampling/sample_units.hpp"
 #include "statistics/community_statistics.hpp"
+#include "statistics/richness_estimators.hpp"
 #include "statistics/sample_statistics.hpp"
 #include "work_area.hpp"
 
@@ -30,6 +31,14 @@ std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blo
 // column of the species table takes its individuals.
 std::vector<SpeciesSample> species_sample_table(WorkArea& wa);
 
+// What the samples estimate, known because the community is virtual.
+struct SampleTruth {
+    int species_grid = 0;               // species with at least one individual on the grid
+    int species_square = 0;             // ... in the sampled square
+    std::int64_t individuals_square = 0;
+    std::int64_t square_cells = 0;      // cells of the sampled square
+};
+
 // One sample size n: the statistics of its sample and its species-area rows.
 struct SampleSizePass {
     int n = 0;
@@ -41,6 +50,18 @@ struct SampleSizePass {
     std::int64_t distinct_cells = 0;   // cells inspected, each counted once
     std::int64_t unit_area = 0;        // cells of the first unit: the grain
     SpeciesAreaRows rows;
+    // The truth beside the estimates: the species of all individuals in the
+    // cells each point of the curve covers, on the cells it covers (point i:
+    // unit i, or for "dep" and "lin" the units of positions 1..i together),
+    // and its power fit.
+    std::vector<double> true_area, true_species;
+    SpeciesAreaFits true_fits;
+    // "oct" and "lin": the observed curve fitted on the cells actually inspected.
+    bool inspected_fit = false;
+    SpeciesAreaFits inspected_fits;
+    // Estimates of the square's richness from the incidence in the n units.
+    RichnessEstimates estimates;
+    double sar_extrapolated = 0.0;  // c A^z at the square's area; NaN without a power fit
 };
 
 // The sample sizes minSa, minSa + StepSa, ..., maxSa in turn.  The unit order
@@ -55,8 +76,11 @@ public:
     // The cells of every unit in window coordinates, and the window.
     const std::vector<Block>& blocks() const { return blocks_; }
     const Window& window() const { return window_; }
+    const SampleTruth& truth() const { return truth_; }
 
 private:
+    void set_true_curve(const SampleCounts& counts, SampleSizePass& pass) const;
+    SampleTruth truth_;
     Design design_;
     Window window_;
     std::vector<Block> blocks_;

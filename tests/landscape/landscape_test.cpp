@@ -127,6 +127,48 @@ TEST(HabitatGridRmd, LargerGridsDrawOneNormalPerCentreAndKeepTheirFarEdges) {
     for (int k = 1; k <= 10; ++k) EXPECT_EQ(odd.habitat.at(10, k), 3.0f);
 }
 
+// Hurst exponent of a surface from its variogram: half the slope of the log
+// mean squared increment (along both axes) over the log lag, lags 1 to 64.
+double variogram_hurst(const SquareArray<float>& g) {
+    std::vector<double> log_lag, log_increment;
+    for (int h = 1; h <= 64; h *= 2) {
+        double sum = 0.0;
+        long long pairs = 0;
+        for (int x = 1; x <= g.side; ++x)
+            for (int y = 1; y <= g.side; ++y) {
+                if (x + h <= g.side) sum += std::pow(g.at(x + h, y) - g.at(x, y), 2), ++pairs;
+                if (y + h <= g.side) sum += std::pow(g.at(x, y + h) - g.at(x, y), 2), ++pairs;
+            }
+        log_lag.push_back(std::log(h));
+        log_increment.push_back(std::log(sum / pairs));
+    }
+    double mx = 0, my = 0, sxy = 0, sxx = 0;
+    for (std::size_t i = 0; i < log_lag.size(); ++i) mx += log_lag[i] / log_lag.size(), my += log_increment[i] / log_lag.size();
+    for (std::size_t i = 0; i < log_lag.size(); ++i)
+        sxy += (log_lag[i] - mx) * (log_increment[i] - my), sxx += (log_lag[i] - mx) * (log_lag[i] - mx);
+    return sxy / sxx / 2.0;
+}
+
+TEST(HabitatGridDsq, RoughnessFollowsTheFractalDimension) {
+    for (const float dimension : {2.1f, 2.5f, 2.9f}) {
+        double mean = 0.0;
+        for (std::uint32_t seed = 1; seed <= 10; ++seed) {
+            ParameterSet p;
+            p.Fractal = keyword("dsq");
+            p.Scale1 = dimension;
+            p.Scale2 = 1.0f;
+            DerivedValues d;
+            d.grid_side = 513;
+            d.fractal_coefficient = fractal_coefficient(p);
+            RandomStream random(seed);
+            SquareArray<float> grid;
+            build_habitat_grid(grid, p, d, random);
+            mean += variogram_hurst(grid) / 10.0;
+        }
+        EXPECT_NEAR(mean, 3.0 - dimension, 0.15) << "D = " << dimension;
+    }
+}
+
 TEST(HabitatGridSuper, ColumnsFollowTheirPhaseAndFoldWithTheFactor) {
     for (int terms : {1, 2}) {
         Landscape l(6, 2024u);

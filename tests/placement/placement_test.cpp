@@ -193,6 +193,22 @@ TEST(Placement, CentresOutsideTheReachOfTheGridAreGivenUpAtOnce) {
     EXPECT_LT(s.wa.random.uniform_draws(), 1'000'000u);
 }
 
+TEST(Placement, WithoutANicheLimitNoShortfallIsBlamedOnFullCells) {
+    // Centres scattered a few cells beyond the edge: their placing steps land on the grid too rarely.
+    Placement s(std::vector<float>(40, 30.0f), 9);
+    s.wa.params.Range = 0.3f;
+    s.wa.params.HabGrad = 4.0f;
+    s.wa.random.reseed(11u);
+    s.prepare();
+    int rarely = 0;
+    for (int sp = 1; sp <= 40; ++sp) {
+        const Shortfall why = s.place(sp).shortfall;
+        EXPECT_NE(why, Shortfall::cells_full) << "species " << sp;
+        rarely += why == Shortfall::rarely_reached ? 1 : 0;
+    }
+    EXPECT_GT(rarely, 0) << "the fixture must have centres just off the grid";
+}
+
 TEST(Placement, RangesKeepEveryIndividualWithinReachOfItsCentre) {
     Placement gradient({0.0f, 0.0f, 0.0f, 0.0f, 0.0f}, 10);
     gradient.wa.params.Range = 1.0f;

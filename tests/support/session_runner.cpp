@@ -29,8 +29,14 @@ SessionResult run_script(const SessionScript& script) {
     io.elapsed = [] { return 3725LL; };
     if (script.setup) script.setup(io, files);
     SessionResult result;
-    result.status = run_session(io, script.seed,
-                                [&result](const WorkArea& wa) { result.uniform_draws = wa.random.uniform_draws(); });
+    const SessionObserver observe = [&result](const WorkArea& wa) { result.uniform_draws = wa.random.uniform_draws(); };
+    if (script.options) {
+        SessionOptions options = *script.options;
+        options.seed = script.seed;
+        result.status = run_session(io, options, observe);
+    } else {
+        result.status = run_session(io, script.seed, observe);
+    }
     result.console = out.str();
     for (const auto& [name, buffer] : files.outputs) result.files[name] = buffer.text;
     return result;

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "driver/session_options.hpp"
 #include "support/memory_files.hpp"
 
 namespace lorvenna::testing {
@@ -18,6 +20,7 @@ struct SessionScript {
     std::uint32_t seed = 12345;
     std::map<std::string, std::string> inputs;       // input files by name
     std::function<void(Io&, MemoryFiles&)> setup;    // caps and faults, before the session starts
+    std::optional<SessionOptions> options = std::nullopt;  // a run with options (the seed word is `seed`)
 };
 
 struct SessionResult {
