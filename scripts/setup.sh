@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Lorvenna needs from Debian's packages, when it is missing:
 #   scripts/setup.sh          the program: cmake, g++
-#   scripts/setup.sh tests    also GoogleTest and python3 (tests and acceptance checks)
+#   scripts/setup.sh tests    also GoogleTest, python3 and GNU parallel (tests, sweeps, acceptance checks)
 # As root it installs with apt-get; otherwise it names what to install and stops.
 set -euo pipefail
 missing=()
@@ -10,6 +10,7 @@ command -v g++ >/dev/null || missing+=(g++)
 if [ "${1:-}" = tests ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   command -v python3 >/dev/null || missing+=(python3)
+  command -v parallel >/dev/null || missing+=(parallel)
 fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then
