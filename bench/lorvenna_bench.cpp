@@ -8,7 +8,7 @@
 // child process so that its peak memory is its own; with --repeat N the
 // median of N runs is reported.
 //
-//   build/dev/lorvenna_bench [--repeat N] [--tidy] [scenario ...]
+//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--jobs N] [scenario ...]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,6 +74,7 @@ double draw_floor(std::uint64_t uniforms, std::uint64_t normals) {
 }
 
 bool with_tidy = false;  // --tidy: the tidy tables are written too
+int jobs = 1;            // --jobs N: passes at once (with run seeds)
 
 Measure run_scenario(const fs::path& scenario) {
     const fs::path dir = fs::temp_directory_path() / ("lorvenna-bench-" + std::to_string(getpid()));
@@ -96,6 +97,8 @@ Measure run_scenario(const fs::path& scenario) {
     SessionOptions options;
     options.seed = 20261208u;
     options.tidy = with_tidy;
+    options.jobs = jobs;
+    options.run_seeds = jobs > 1;
     run_session(io, options, read_session);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.floor = draw_floor(static_cast<std::uint64_t>(m.uniform_draws), static_cast<std::uint64_t>(m.normal_draws));
@@ -142,6 +145,8 @@ int main(int argc, char** argv) {
             repeat = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--tidy") {
             with_tidy = true;
+        } else if (a == "--jobs" && i + 1 < argc) {
+            jobs = std::max(1, std::atoi(argv[++i]));
         } else {
             fs::path p = a;
             if (!fs::exists(p)) p = dir / (a + ".txt");

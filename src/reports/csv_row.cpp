@@ -16,7 +16,9 @@ CsvRow& CsvRow::whole(std::int64_t value) {
     return *this;
 }
 
-CsvRow& CsvRow::real(double value) {
+// The shortest text that reads back to the same value of its own type.
+template <typename Real>
+CsvRow& CsvRow::shortest(Real value) {
     if (!std::isfinite(value)) return na();
     separate();
     char buffer[32];
@@ -25,14 +27,8 @@ CsvRow& CsvRow::real(double value) {
     return *this;
 }
 
-CsvRow& CsvRow::single(float value) {
-    if (!std::isfinite(value)) return na();
-    separate();
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    line_.append(buffer, error == std::errc() ? end : buffer);
-    return *this;
-}
+CsvRow& CsvRow::real(double value) { return shortest(value); }
+CsvRow& CsvRow::single(float value) { return shortest(value); }
 
 CsvRow& CsvRow::text(std::string_view value) {
     separate();

@@ -26,6 +26,8 @@ public:
 
 private:
     void separate();
+    template <typename Real>
+    CsvRow& shortest(Real value);
     std::string line_;
     bool first_ = true;
 };
