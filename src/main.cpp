@@ -70,6 +70,6 @@ int main(int argc, char** argv) {
     io.input_dir = here;
     io.stop_requested = &stop_signal;
     io.quiet = options.quiet;
-    if (options.scripted()) io.messages = &std::cerr;
+    if (options.scripted() || options.quiet) io.messages = &std::cerr;
     return run_session(io, options);
 }

@@ -1,5 +1,6 @@
 #include "driver/pass_runner.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <sstream>
@@ -18,16 +19,19 @@
 namespace lorvenna {
 
 void print_pass_head(WorkArea& wa, bool run_seeds) {
-    if (!wa.answers.batch_run()) return;
-    print_runtime_report(wa.io);
-    tell_fixed(wa.io, std::string(78, '-'));
-    tell_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
-    print_settings_echo(wa);
-    if (run_seeds)
-        tell(wa.io, "Run " + std::to_string(wa.iteration) + ": row " + std::to_string(wa.rows_read) +
-                        ", replicate " + std::to_string(wa.replicate) + ", seed word " +
-                        std::to_string(wa.random.seed()) + " (alone: --seed " + std::to_string(wa.random.seed()) +
-                        " --rows " + std::to_string(wa.rows_read) + ":" + std::to_string(wa.rows_read) + ")");
+    if (wa.answers.batch_run()) {
+        print_runtime_report(wa.io);
+        tell_fixed(wa.io, std::string(78, '-'));
+        tell_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
+        print_settings_echo(wa);
+    }
+    if (!run_seeds) return;
+    const std::string seed = std::to_string(wa.random.seed());
+    const std::string row = std::to_string(wa.rows_read);
+    tell(wa.io, "Run " + std::to_string(std::max(wa.iteration, 1)) + ": " +
+                    (wa.answers.batch_run() ? "row " + row + ", " : std::string()) + "replicate " +
+                    std::to_string(wa.replicate) + ", seed word " + seed + " (alone: --seed " + seed +
+                    (wa.answers.batch_run() ? " --rows " + row + ":" + row : std::string()) + ")");
 }
 
 namespace {
