@@ -8,7 +8,7 @@
 // child process so that its peak memory is its own; with --repeat N the
 // median of N runs is reported.
 //
-//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--jobs N] [scenario ...]
+//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--progress] [--jobs N] [scenario ...]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/io_seam.hpp"
+#include "core/progress_line.hpp"
 #include "driver/session.hpp"
 #include "work_area.hpp"
 
@@ -73,8 +74,9 @@ double draw_floor(std::uint64_t uniforms, std::uint64_t normals) {
     return seconds;
 }
 
-bool with_tidy = false;  // --tidy: the tidy tables are written too
-int jobs = 1;            // --jobs N: passes at once (with run seeds)
+bool with_tidy = false;      // --tidy: the tidy tables are written too
+bool with_progress = false;  // --progress: a terminal progress line, drawn to /dev/null
+int jobs = 1;                // --jobs N: passes at once (with run seeds)
 
 Measure run_scenario(const fs::path& scenario) {
     const fs::path dir = fs::temp_directory_path() / ("lorvenna-bench-" + std::to_string(getpid()));
@@ -85,6 +87,12 @@ Measure run_scenario(const fs::path& scenario) {
     std::istringstream in(model_only ? "m\nyes\nruns.txt\n" : "s\nno\ng\nyes\nruns.txt\n0\nno\n");
     std::ostringstream console;
     Io io{in, console, dir, real_file_system()};
+    std::filebuf screen;
+    screen.open("/dev/null", std::ios::out);
+    ProgressSettings shown;
+    shown.width = 200;
+    ProgressLine line(screen, shown, io.clock);
+    if (with_progress) io.progress = &line;
     Measure m;
     const SessionObserver read_session = [&m](const WorkArea& wa) {
         m.stages = wa.times;
@@ -145,6 +153,8 @@ int main(int argc, char** argv) {
             repeat = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--tidy") {
             with_tidy = true;
+        } else if (a == "--progress") {
+            with_progress = true;
         } else if (a == "--jobs" && i + 1 < argc) {
             jobs = std::max(1, std::atoi(argv[++i]));
         } else {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/console_input.hpp"
+#include "core/progress_line.hpp"
 #include "driver/command_line.hpp"
 #include "driver/bias_command.hpp"
 #include "driver/merge.hpp"
@@ -35,9 +36,17 @@ int main(int argc, char** argv) {
         case CommandLine::Action::help: std::cout << usage_text(); return 0;
         case CommandLine::Action::version: std::cout << version_text(); return 0;
         case CommandLine::Action::usage_error: return usage_error(cl.error);
-        case CommandLine::Action::merge:
-            return merge_folders(cl.merge_into, cl.merge_from, cl.allow_gaps, std::cout, std::cerr);
-        case CommandLine::Action::bias: return summarise_bias(cl.bias_of, std::cout, std::cerr);
+        case CommandLine::Action::merge: {
+            // A merge of a few small folders is over before a line would help.
+            StandardErrorProgress progress(!cl.options.quiet, cl.options.progress, {"copy", "copies", "file"}, 1.0,
+                                           steady_seconds_clock());
+            return merge_folders(cl.merge_into, cl.merge_from, cl.allow_gaps, std::cout, std::cerr, progress.line());
+        }
+        case CommandLine::Action::bias: {
+            StandardErrorProgress progress(!cl.options.quiet, cl.options.progress, {"table", "tables", "row"}, 1.0,
+                                           steady_seconds_clock());
+            return summarise_bias(cl.bias_of, std::cout, std::cerr, progress.line());
+        }
         case CommandLine::Action::run: break;
     }
     const SessionOptions& options = cl.options;
@@ -71,5 +80,9 @@ int main(int argc, char** argv) {
     io.stop_requested = &stop_signal;
     io.quiet = options.quiet;
     if (options.scripted() || options.quiet) io.messages = &std::cerr;
+    // A scripted run that makes passes shows their progress; the dialogue stays as it is.
+    const bool passes = options.scripted() && *options.mode != keyword("b") && !options.check;
+    StandardErrorProgress progress(passes && !options.quiet, options.progress, ProgressWords{}, 0.0, io.clock);
+    io.progress = progress.line();
     return run_session(io, options);
 }

@@ -53,4 +53,9 @@ ElapsedClock steady_elapsed_clock() {
     };
 }
 
+SecondsClock steady_seconds_clock() {
+    const auto start = std::chrono::steady_clock::now();
+    return [start] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+}
+
 }  // namespace lorvenna

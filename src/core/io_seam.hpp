@@ -31,6 +31,10 @@ public:
 // Seconds elapsed since the session started, for the run-time report.
 using ElapsedClock = std::function<long long()>;
 ElapsedClock steady_elapsed_clock();
+// Seconds since the clock was made, to a fraction of a second: what a progress
+// line measures its runs and its pace with.
+using SecondsClock = std::function<double()>;
+SecondsClock steady_seconds_clock();
 
 struct Io {
     std::istream& in;
@@ -60,6 +64,8 @@ struct Io {
     // Asked now and then whether the user wants to stop, beside the signal
     // flag (an R session's interrupt, for instance); empty: only the flag.
     std::function<bool()> poll_interrupt = nullptr;
+    // The clock of whoever shows progress (tests pass one they move themselves).
+    SecondsClock clock = steady_seconds_clock();
 
     std::filesystem::path output_path(const std::string& name) const {
         std::filesystem::path p(name);

@@ -9,10 +9,14 @@ namespace lorvenna {
 class ProgressListener {
 public:
     virtual ~ProgressListener() = default;
-    // The passes the session will run, when known (0: a dialogue, or not yet known).
+    // The passes the session will run (a resumed run: those it has left).  A
+    // batch knows them once the file is checked, before its first pass; the
+    // dialogue once its parameters are answered.  Never called: not known.
     virtual void planned(long long /*passes*/) {}
+    // `row`: the data row of the batch file (0: the dialogue's parameters).
     virtual void pass_started(int /*run*/, long long /*row*/, int /*replicate*/) {}
     virtual void species_placed(int /*run*/, int /*placed*/, int /*species*/) {}
+    // Once the pass's report rows are written.
     virtual void pass_finished(int /*run*/, long long /*row*/, int /*replicate*/) {}
     // Before a warning or an error is printed, so that the two never mix on one line.
     virtual void clear() {}

@@ -47,12 +47,26 @@ struct RunOf {
 
 }  // namespace
 
-int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& messages) {
+int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& messages, ProgressLine* progress) {
     const std::filesystem::path folder(dir);
     try {
         const std::filesystem::path runs_path = folder / "runs.csv", samples_path = folder / "samples.csv";
-        const CsvTable runs = read_table(runs_path);
-        const CsvTable samples = read_table(samples_path);
+        // The tables are read whole; their bytes measure the work.
+        const auto bytes = [](const std::filesystem::path& p) {
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(p, ec);
+            return ec ? 0.0 : static_cast<double>(size);
+        };
+        const auto read_counted = [&](long long step, const std::filesystem::path& p) {
+            if (progress != nullptr) progress->step_started(step, p.filename().string());
+            CsvTable t = read_table(p);
+            if (progress != nullptr) progress->step_finished(step, bytes(p));
+            return t;
+        };
+        if (progress != nullptr) progress->plan(2, bytes(runs_path) + bytes(samples_path));
+        const CsvTable runs = read_counted(1, runs_path);
+        const CsvTable samples = read_counted(2, samples_path);
+        if (progress != nullptr) progress->finished();
 
         // Each run's row and parameters.
         const std::size_t run_col = column(runs, "run", runs_path), row_col = column(runs, "row", runs_path);

@@ -103,30 +103,42 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     const std::map<std::string, bool*> switches = {
         {"--weights", &o.weights}, {"--diagonals", &o.diagonals}, {"--cells", &o.cells}, {"--tidy", &o.tidy},
         {"--habitat", &o.habitat}, {"--quiet", &o.quiet},         {"--check", &o.check},
-        {"--run-seeds", &o.run_seeds}, {"--resume", &o.resume},
+        {"--run-seeds", &o.run_seeds}, {"--resume", &o.resume},     {"--progress", &o.progress},
+    };
+    // The two ask for opposite things: neither is dropped in silence.
+    const auto check_progress = [&] {
+        if (o.progress && o.quiet) parser.fail("--progress and --quiet contradict each other: give one of them");
     };
 
     if (!args.empty() && args[0] == "bias") {
-        if (args.size() != 2 || args[1].empty() || args[1][0] == '-')
-            parser.fail("bias takes one folder: lorvenna bias DIR");
-        else {
-            cl.action = CommandLine::Action::bias;
-            cl.bias_of = args[1];
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--quiet" || args[i] == "--progress")
+                *switches.at(args[i]) = true;
+            else if ((!args[i].empty() && args[i][0] == '-') || !cl.bias_of.empty())
+                parser.fail("bias takes one folder and --quiet or --progress: lorvenna bias DIR, not " + args[i]);
+            else
+                cl.bias_of = args[i];
         }
+        if (!parser.failed && cl.bias_of.empty()) parser.fail("bias needs the folder to read: lorvenna bias DIR");
+        check_progress();
+        if (!parser.failed) cl.action = CommandLine::Action::bias;
         return cl;
     }
     if (!args.empty() && args[0] == "merge") {
         for (std::size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--allow-gaps")
                 cl.allow_gaps = true;
+            else if (args[i] == "--quiet" || args[i] == "--progress")
+                *switches.at(args[i]) = true;
             else if (!args[i].empty() && args[i][0] == '-')
-                parser.fail("merge takes OUT DIR... and --allow-gaps, not " + args[i]);
+                parser.fail("merge takes OUT DIR..., --allow-gaps, --quiet and --progress, not " + args[i]);
             else if (cl.merge_into.empty())
                 cl.merge_into = args[i];
             else
                 cl.merge_from.push_back(args[i]);
         }
         if (!parser.failed && cl.merge_from.empty()) parser.fail("merge needs an output folder and the folders to join");
+        check_progress();
         if (!parser.failed) cl.action = CommandLine::Action::merge;
         return cl;
     }
@@ -178,6 +190,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     if (o.jobs > 1 && !o.run_seeds)
         parser.fail("--jobs needs --run-seeds: without run seeds every pass continues the random stream of the pass before");
     if (o.resume && !o.out) parser.fail("--resume needs --out DIR, the folder of the run to go on with");
+    if (o.progress && !o.mode) parser.fail("--progress needs --mode: a run that asks its questions shows no progress");
+    check_progress();
     return cl;
 }
 
@@ -224,8 +238,12 @@ std::string usage_text() {
            "  --tidy              also write the tidy tables runs.csv, species.csv,\n"
            "                      samples.csv, curve.csv, units.csv and timings.csv\n"
            "  --habitat           with --tidy: the habitat grid of every run as habitat-RUN.asc\n"
-           "  --quiet             no banner, settings echo or progress lines; warnings and\n"
-           "                      errors still go to standard error\n"
+           "  --quiet             no banner, settings echo, per-row lines or progress line;\n"
+           "                      warnings and errors still go to standard error\n"
+           "  --progress          progress as one plain line per finished run on standard\n"
+           "                      error, even on a terminal (for a log read by a tool).\n"
+           "                      Without it a scripted run keeps one progress line on a\n"
+           "                      terminal, and writes plain lines to a file or pipe\n"
            "  --check             check every row of the batch file (and every rank-order\n"
            "                      block), list the faulty ones, run nothing\n"
            "\n"
@@ -247,10 +265,12 @@ std::string usage_text() {
            "                      drawn; the draw is still taken, so the rest stays as it was\n"
            "\n"
            "Commands:\n"
-           "  lorvenna merge OUT DIR... [--allow-gaps]\n"
+           "  lorvenna merge OUT DIR... [--allow-gaps] [--quiet | --progress]\n"
            "                      join the --out folders of the slices of one sweep into OUT,\n"
-           "                      byte for byte what one machine would have written\n"
-           "  lorvenna bias DIR   the bias of every richness estimator and of the SAR slope,\n"
+           "                      byte for byte what one machine would have written; a merge\n"
+           "                      that takes more than a second shows its progress\n"
+           "  lorvenna bias DIR [--quiet | --progress]\n"
+           "                      the bias of every richness estimator and of the SAR slope,\n"
            "                      mean and SD over the replicates of each row and design of\n"
            "                      the tidy tables in DIR; also written to DIR/bias.csv\n"
            "\n"

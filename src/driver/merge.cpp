@@ -9,6 +9,7 @@
 #include <ostream>
 #include <set>
 
+#include "core/progress_line.hpp"
 #include "driver/manifest.hpp"
 
 namespace fs = std::filesystem;
@@ -114,8 +115,67 @@ void check_runs(std::vector<Slice>& slices, bool allow_gaps) {
                  slices.end());
 }
 
-void write_merged(const fs::path& into, const std::vector<Slice>& slices) {
+// The sections of report file `f` in the slices, in order, and whether the
+// merged file takes each: all of them, but the species map (written once per
+// session, by the first pass that has the species) only from the first slice
+// that wrote it.
+template <typename Visit>
+void for_each_section(const std::vector<Slice>& slices, std::size_t f, Visit visit) {
+    const bool map = slices.front().manifest.files[f] == "Map.txt";
+    bool map_written = false;
+    for (std::size_t k = 0; k < slices.size(); ++k) {
+        const std::uint64_t from = slices[k].manifest.head[f], to = slices[k].end(f);
+        visit(k, from, to, !(map && (map_written || to == from)));
+        map_written = map_written || (map && to > from);
+    }
+}
+
+// The grids of single passes in each slice's folder (habitat-12.asc, map-12.asc).
+std::vector<std::vector<fs::path>> grid_files(const std::vector<Slice>& slices) {
+    std::vector<std::vector<fs::path>> grids(slices.size());
+    for (std::size_t k = 0; k < slices.size(); ++k) {
+        const Slice& s = slices[k];
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(s.dir, ec)) {
+            const int run = run_of_grid_file(entry.path().filename().string());
+            if (run >= s.first_run() && run <= s.last_run() && run > 0) grids[k].push_back(entry.path());
+        }
+    }
+    return grids;
+}
+
+std::uint64_t size_of(const fs::path& file) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(size);
+}
+
+// Writes the merged folder.  Its progress counts copies: every report file,
+// and the grid files of each folder, weighed by their bytes.
+void write_merged(const fs::path& into, const std::vector<Slice>& slices, ProgressLine* progress) {
     const Manifest& first = slices.front().manifest;
+    const std::vector<std::vector<fs::path>> grids = grid_files(slices);
+    std::vector<std::uint64_t> bytes(first.files.size(), 0);
+    std::vector<std::uint64_t> grid_bytes(slices.size(), 0);
+    if (progress != nullptr) {
+        long long copies = 0;
+        double work = 0.0;
+        for (std::size_t f = 0; f < first.files.size(); ++f) {
+            bytes[f] = first.head[f];
+            for_each_section(slices, f, [&](std::size_t, std::uint64_t from, std::uint64_t to, bool taken) {
+                if (taken) bytes[f] += to - from;
+            });
+            ++copies;
+            work += static_cast<double>(bytes[f]);
+        }
+        for (std::size_t k = 0; k < slices.size(); ++k) {
+            for (const fs::path& grid : grids[k]) grid_bytes[k] += size_of(grid);
+            copies += grids[k].empty() ? 0 : 1;
+            work += static_cast<double>(grid_bytes[k]);
+        }
+        progress->plan(copies, work);
+    }
+    long long copy = 0;
     Manifest merged = first;
     merged.runs.clear();
     merged.finished = true;
@@ -128,20 +188,17 @@ void write_merged(const fs::path& into, const std::vector<Slice>& slices) {
         const std::string& name = first.files[f];
         std::ofstream out(into / name, std::ios::binary | std::ios::trunc);
         if (!out) throw Refusal{"cannot write " + (into / name).string()};
+        if (progress != nullptr) progress->step_started(++copy, name);
         copy_range(slices.front().dir / name, 0, first.head[f], out);
-        bool map_written = false;
-        for (std::size_t k = 0; k < slices.size(); ++k) {
-            const Slice& s = slices[k];
-            const std::uint64_t from = s.manifest.head[f], to = s.end(f);
+        for_each_section(slices, f, [&](std::size_t k, std::uint64_t from, std::uint64_t to, bool taken) {
             section_start[k].push_back(size[f]);
-            // The species map is written once per session: by the first pass that has the species.
-            if (name == "Map.txt" && (map_written || to == from)) continue;
-            map_written = map_written || (name == "Map.txt" && to > from);
-            copy_range(s.dir / name, from, to, out);
+            if (!taken) return;
+            copy_range(slices[k].dir / name, from, to, out);
             size[f] += to - from;
-        }
+        });
         out.close();
         if (!out) throw Refusal{"cannot write " + (into / name).string()};
+        if (progress != nullptr) progress->step_finished(copy, static_cast<double>(bytes[f]));
     }
     // The manifest of the merged folder, with every run's sizes in it.
     for (std::size_t k = 0; k < slices.size(); ++k) {
@@ -156,13 +213,15 @@ void write_merged(const fs::path& into, const std::vector<Slice>& slices) {
             }
             merged.runs.push_back(std::move(m));
         }
-        // Grids of single passes.
+        if (grids[k].empty()) continue;
+        if (progress != nullptr) progress->step_started(++copy, "grids of " + s.dir.string());
         std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(s.dir, ec)) {
-            const int run = run_of_grid_file(entry.path().filename().string());
-            if (run >= s.first_run() && run <= s.last_run() && run > 0)
-                fs::copy_file(entry.path(), into / entry.path().filename(), fs::copy_options::overwrite_existing, ec);
+        for (std::size_t i = 0; i < grids[k].size(); ++i) {
+            fs::copy_file(grids[k][i], into / grids[k][i].filename(), fs::copy_options::overwrite_existing, ec);
+            if (progress != nullptr)
+                progress->step_advanced(copy, static_cast<long long>(i + 1), static_cast<long long>(grids[k].size()));
         }
+        if (progress != nullptr) progress->step_finished(copy, static_cast<double>(grid_bytes[k]));
     }
     ManifestWriter writer;
     if (!writer.start(into / manifest_name, merged)) throw Refusal{"cannot write the manifest in " + into.string()};
@@ -172,7 +231,7 @@ void write_merged(const fs::path& into, const std::vector<Slice>& slices) {
 }  // namespace
 
 int merge_folders(const std::string& out, const std::vector<std::string>& folders, bool allow_gaps,
-                  std::ostream& console, std::ostream& messages) {
+                  std::ostream& console, std::ostream& messages, ProgressLine* progress) {
     const fs::path into(out);
     const fs::path partial = into.string() + ".partial-" + std::to_string(::getpid());
     try {
@@ -184,17 +243,19 @@ int merge_folders(const std::string& out, const std::vector<std::string>& folder
         check_runs(slices, allow_gaps);
         fs::remove_all(partial, ec);
         if (!fs::create_directories(partial, ec) || ec) throw Refusal{"cannot create " + partial.string()};
-        write_merged(partial, slices);
+        write_merged(partial, slices, progress);
         fs::remove(into, ec);
         fs::rename(partial, into, ec);
         if (ec) throw Refusal{"cannot rename " + partial.string() + " to " + out + ": " + ec.message()};
         std::size_t runs = 0;
         for (const Slice& s : slices) runs += s.manifest.runs.size();
+        if (progress != nullptr) progress->finished();
         console << " Merged " << runs << " runs from " << folders.size() << " folders into " << out << "\n";
         return 0;
     } catch (const Refusal& refusal) {
         std::error_code ec;
         fs::remove_all(partial, ec);
+        if (progress != nullptr) progress->finished();
         messages << " Cannot merge: " << refusal.why << "\n";
         return 1;
     }

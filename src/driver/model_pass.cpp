@@ -169,18 +169,20 @@ StageTimes since(const StageTimes& now, const StageTimes& then) {
 }
 
 // The tidy rows that close a pass: its species, the pass itself, its times
-// and, when asked for, its habitat grid.
+// and, when asked for, its habitat grid.  Once they are written the pass
+// counts as finished for whoever shows progress.
 void finish_pass_record(WorkArea& wa) {
-    if (wa.io.progress != nullptr) wa.io.progress->pass_finished(wa.pass.run, wa.rows_read, wa.pass.replicate);
     ReportFiles& reports = wa.reports;
-    if (!reports.tidy()) return;
-    timed(wa.times.output, [&] {
-        write_species_rows(reports.species, wa);
-        write_run_row(reports.runs, wa);
-        if (reports.habitat_grids && wa.pass.sampled) write_habitat_grid_file(wa.io, wa.pass.run, wa.habitat);
-    });
-    wa.pass.times = since(wa.times, wa.pass.times);
-    write_timings_row(reports.timings, wa.pass);
+    if (reports.tidy()) {
+        timed(wa.times.output, [&] {
+            write_species_rows(reports.species, wa);
+            write_run_row(reports.runs, wa);
+            if (reports.habitat_grids && wa.pass.sampled) write_habitat_grid_file(wa.io, wa.pass.run, wa.habitat);
+        });
+        wa.pass.times = since(wa.times, wa.pass.times);
+        write_timings_row(reports.timings, wa.pass);
+    }
+    if (wa.io.progress != nullptr) wa.io.progress->pass_finished(wa.pass.run, wa.rows_read, wa.pass.replicate);
 }
 
 }  // namespace

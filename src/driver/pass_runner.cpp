@@ -121,6 +121,8 @@ void PassRunner::start_job(bool print_head) {
     job->io = std::make_unique<Io>(Io{job->no_answers, job->console, from.dir, job->files});
     Io& io = *job->io;
     io.elapsed = from.elapsed;
+    io.clock = from.clock;
+    io.progress = from.progress;  // told from this pass's thread
     io.stop_requested = from.stop_requested;
     io.max_pass_bytes = from.max_pass_bytes;
     io.max_individuals = from.max_individuals;
@@ -183,6 +185,7 @@ void PassRunner::collect(Job& job) {
     io.out.flush();
     const std::string messages = job.messages.str();
     if (!messages.empty()) {
+        if (io.progress != nullptr) io.progress->clear();
         std::ostream& to = io.messages != nullptr ? *io.messages : io.out;
         to << messages;
         to.flush();

@@ -1,5 +1,6 @@
 #include "driver/session.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <new>
@@ -233,6 +234,13 @@ long long check_before_running(WorkArea& wa, const SessionOptions& options) {
                                 " faulty row(s); nothing was run");
 }
 
+// The passes of the slice that a resumed run finds finished: it counts only
+// those it has left.
+long long passes_before(const SessionOptions& options, const Resumption& r) {
+    const long long first = options.first_row > 0 ? options.first_row : 1;
+    return std::max(0LL, (r.next_row - first) * options.replicates + r.next_replicate - 1);
+}
+
 // Sets the work area up for the pass of a row and replicate: its pass number,
 // and under --run-seeds its own seed word and nothing left from the pass
 // before (the heterogeneity factor and the range centre carry over from pass
@@ -251,6 +259,7 @@ void set_up_pass(WorkArea& wa, const SessionOptions& options, std::uint32_t sess
 // The dialogue's parameter set, run once or as replicates.
 void run_dialogue_passes(WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed, PassRunner& runner) {
     run_parameter_dialogue(wa);
+    if (wa.io.progress != nullptr) wa.io.progress->planned(options.replicates);
     if (wa.answers.from_file()) read_rank_order_block(wa);
     for (int rep = 1; rep <= options.replicates; ++rep) {
         set_up_pass(wa, options, session_seed, 0, rep);
@@ -342,14 +351,14 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
         if (wa.answers.mode == keyword("b")) {
             write_batch_template(wa.io);
         } else {
-            if (options.scripted() && options.batch) {
-                const long long passes = check_before_running(wa, options);
-                if (io.progress != nullptr) io.progress->planned(passes);
-            }
+            const long long passes =
+                options.scripted() && options.batch ? check_before_running(wa, options) : -1;
             const std::optional<Resumption> resumption =
                 options.resume ? prepare_resumption(wa.io, options, session_seed) : std::nullopt;
             if (resumption && resumption->complete)
                 end_program(exit_ok, " Every pass of the run in " + *options.out + " is finished: nothing to resume");
+            if (passes >= 0 && io.progress != nullptr)
+                io.progress->planned(passes - (resumption ? passes_before(options, *resumption) : 0));
             start_session(wa, options, resumption ? &resumption->manifest : nullptr);
             const std::vector<const ReportFile*> tracked =
                 tracked_files(wa, resumption ? &resumption->manifest : nullptr);

@@ -25,7 +25,8 @@ struct SessionOptions {
     std::optional<std::string> out;         // --out DIR
     bool tidy = false;                      // --tidy: the tidy tables beside the reports
     bool habitat = false;                   // --habitat: habitat-<run>.asc per pass (with --tidy)
-    bool quiet = false;                     // --quiet
+    bool quiet = false;                     // --quiet (no progress either)
+    bool progress = false;                  // --progress: plain progress lines, even on a terminal
     bool check = false;                     // --check: check the batch file, run nothing
     // Sweeps
     bool run_seeds = false;                 // --run-seeds: every pass from its own seed word

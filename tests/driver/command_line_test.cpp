@@ -26,11 +26,12 @@ TEST(CommandLine, OptionsAnswerTheStartUpQuestions) {
     EXPECT_EQ(cl.options.last_row, 5);
     EXPECT_EQ(cl.options.jobs, 2);
 
-    cl = parse_command_line({"merge", "all", "a", "b", "--allow-gaps"});
+    cl = parse_command_line({"merge", "all", "a", "b", "--allow-gaps", "--progress"});
     ASSERT_EQ(cl.action, Action::merge);
     EXPECT_EQ(cl.merge_into, "all");
     EXPECT_EQ(cl.merge_from, (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(cl.allow_gaps);
+    EXPECT_TRUE(cl.options.progress);
 }
 
 TEST(CommandLine, BadOptionsAreUsageErrors) {
@@ -41,7 +42,8 @@ TEST(CommandLine, BadOptionsAreUsageErrors) {
              {"--rows", "1:2"}, {"--mode", "s", "--batch", "b", "--rows", "3:2"}, {"--mode", "s", "--batch", "b", "--rows", "0:2"},
              {"--mode", "s", "--batch", "b", "--jobs", "2"}, {"--mode", "s", "--batch", "b", "--resume"},
              {"--mode", "s", "--map", "-1"}, {"--mode", "s", "--batch", "b", "--replicates", "0"}, {"--habitat"},
-             {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}})
+             {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}, {"--progress"},
+             {"--mode", "s", "--batch", "b", "--quiet", "--progress"}, {"merge", "out", "a", "--progress", "--quiet"}})
         EXPECT_EQ(parse_command_line(args).action, Action::usage_error) << args.back();
 }
 
@@ -49,7 +51,7 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(parse_command_line({"--help"}).action, Action::help);
     EXPECT_EQ(parse_command_line({"--version"}).action, Action::version);
     for (const char* option : {"--seed", "--mode", "--batch", "--tidy", "--check", "--out", "--quiet", "--run-seeds",
-                               "--replicates", "--rows", "--jobs", "--resume", "merge"})
+                               "--replicates", "--rows", "--jobs", "--resume", "--progress", "merge"})
         EXPECT_NE(usage_text().find(option), std::string::npos) << option;
     EXPECT_NE(version_text().find(LORVENNA_VERSION), std::string::npos);
 }

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -44,6 +46,17 @@ SessionResult run_script(const SessionScript& script) {
 
 int count_lines(const std::vector<std::string>& lines, const std::string& text) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+}
+
+std::map<std::string, std::string> reproducible_files(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "timings.csv" || name == "lorvenna-manifest.txt") continue;
+        std::ifstream f(entry.path(), std::ios::binary);
+        files[name] = std::string(std::istreambuf_iterator<char>(f), {});
+    }
+    return files;
 }
 
 TempDir::TempDir() {

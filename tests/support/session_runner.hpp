@@ -42,6 +42,11 @@ inline SessionResult run_session_with(const std::vector<std::string>& answers, s
 // Number of lines equal to `text`.
 int count_lines(const std::vector<std::string>& lines, const std::string& text);
 
+// The files of a folder by name, less those that differ between two runs of
+// the same inputs: timings.csv (seconds) and the manifest (which records the
+// size of that table).
+std::map<std::string, std::string> reproducible_files(const std::filesystem::path& folder);
+
 // A fresh directory under the temporary directory, removed with everything in it.
 class TempDir {
 public:
