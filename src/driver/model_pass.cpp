@@ -116,7 +116,7 @@ void evaluate_samples(WorkArea& wa) {
     write_sample_contents(reports.cells, wa);
     write_species_sample_table(reports.sample, wa.species, species_sample_table(wa));
     write_sample_statistics_header(reports.sample);
-    SampleSeries series(wa);
+    SampleSeries series(wa, reports.tidy());
     SampleSizePass pass;
     while (series.next(wa, pass)) {
         write_sample_statistics_row(reports.sample, pass);

@@ -82,14 +82,15 @@ std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blo
     return distinct;
 }
 
-SampleSeries::SampleSeries(const WorkArea& wa)
-    : design_(design_of(wa.params.Method)),
+SampleSeries::SampleSeries(const WorkArea& wa, bool with_truth)
+    : with_truth_(with_truth),
+      design_(design_of(wa.params.Method)),
       window_(window_of(wa)),
       sizes_(sample_size_series(wa.derived.min_sample, wa.params.StepSa, wa.samples.units)),
       cells_(unit_cells(wa)) {
     const int units = wa.samples.units;
     for (int i = 1; i <= units; ++i) blocks_.push_back(unit_block(design_, wa.params.Sampfac, wa.samples, window_, i));
-    distinct_ = distinct_cells(design_, blocks_, window_.side);
+    if (with_truth_) distinct_ = distinct_cells(design_, blocks_, window_.side);
     order_.resize(static_cast<std::size_t>(std::max(units, 0)));
     for (int u = 0; u < units; ++u) order_[static_cast<std::size_t>(u)] = u;
     const int rows = species_rows(wa);
@@ -164,14 +165,16 @@ bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
     pass.n = n;
     const std::vector<double> abundances = sample_abundances(design_, counts, n);
     pass.statistics = community_statistics(weights_, abundances, wa.params.DivInd);
-    pass.indices = diversity_indices(abundances);
-    pass.alpha_root = fishers_alpha_root(pass.statistics.species, pass.statistics.individuals);
     pass.integer_individuals = is_nested(design_);
     pass.area_sampled = cells_sampled(design_, cells_, n);
-    pass.distinct_cells = distinct_[static_cast<std::size_t>(n - 1)];
     pass.unit_area = cells_[0];
     pass.rows = species_area_rows(design_, counts, t.area, t.niches, n, order_, credited, assemblage_);
+    if (!with_truth_) return true;
 
+    // What only the tidy tables show: every index, the exact alpha, the truth and the estimators.
+    pass.indices = diversity_indices(abundances);
+    pass.alpha_root = fishers_alpha_root(pass.statistics.species, pass.statistics.individuals);
+    pass.distinct_cells = distinct_[static_cast<std::size_t>(n - 1)];
     set_true_curve(counts, pass);
     pass.true_fits = fit_species_area(pass.true_area, pass.true_species, std::vector<double>(pass.true_area.size(), 0.0));
     pass.inspected_fit = design_ == Design::octaves || design_ == Design::diagonal;

@@ -68,7 +68,9 @@ struct SampleSizePass {
 // of the reshuffled designs carries over from one size to the next.
 class SampleSeries {
 public:
-    explicit SampleSeries(const WorkArea& wa);
+    // `with_truth`: each pass also gets the truth, the estimators and the
+    // indices that only the tidy tables show.
+    SampleSeries(const WorkArea& wa, bool with_truth);
     // The next sample size, its reshufflings drawn from the stream; false after the last.
     bool next(WorkArea& wa, SampleSizePass& pass);
 
@@ -81,6 +83,7 @@ public:
 private:
     void set_true_curve(const SampleCounts& counts, SampleSizePass& pass) const;
     SampleTruth truth_;
+    bool with_truth_;
     Design design_;
     Window window_;
     std::vector<Block> blocks_;

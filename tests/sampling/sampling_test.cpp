@@ -153,7 +153,7 @@ TEST(SamplingUnits, NoDesignReadsOutsideTheGridWhateverTheValues) {
         }
         m.place(0);
         m.place(1);
-        SampleSeries series(m.wa);
+        SampleSeries series(m.wa, false);
         SampleSizePass pass;
         while (series.next(m.wa, pass)) {
             const SpeciesAreaFits& f = pass.rows.fits;
@@ -351,7 +351,7 @@ TEST(SampleSeries, EachSizeSamplesItsUnitsNestedOrPooled) {
         EXPECT_EQ(table[uk].individuals, seq.wa.samples.count(k, 6)) << "the largest unit is the sample";
         EXPECT_EQ(seq.wa.species[uk].sample_column, static_cast<float>(table[uk].individuals));
     }
-    SampleSeries series(seq.wa);
+    SampleSeries series(seq.wa, false);
     SampleSizePass pass;
     const int sizes[] = {2, 5, 7};
     for (const int n : sizes) {
