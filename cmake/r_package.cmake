@@ -20,7 +20,7 @@ endif()
 set(LORVENNA_R_LIBRARY ${CMAKE_SOURCE_DIR}/build/r-lib)
 add_custom_target(r_package ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${LORVENNA_R_LIBRARY}
-  COMMAND ${CMAKE_COMMAND} -E env MAKEFLAGS=-j2
+  COMMAND ${CMAKE_COMMAND} -E env MAKEFLAGS=-j2 R_MAKEVARS_USER=${CMAKE_SOURCE_DIR}/r/release.mk
           ${LORVENNA_R_COMMAND} CMD INSTALL --no-multiarch --library=${LORVENNA_R_LIBRARY} ${CMAKE_SOURCE_DIR}/r/lorvenna
   COMMENT "Installing the R package into build/r-lib"
   VERBATIM)

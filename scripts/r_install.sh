@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/setup.sh r
+export R_MAKEVARS_USER="$PWD/r/release.mk"  # the optimisation of the program's release build
 if [ "$(id -u)" -ne 0 ]; then
   lib=$(Rscript -e 'cat(path.expand(Sys.getenv("R_LIBS_USER")))')
   mkdir -p "$lib"

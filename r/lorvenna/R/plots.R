@@ -33,8 +33,10 @@ lv_plot_sar <- function(x, runs = NULL) {
   if (nrow(curve) == 0)
     stop("no species-area points to draw: the passes have no sampled areas with species", call. = FALSE)
   info <- x$runs[, c("run", "row", "replicate")]
-  info$panel <- paste0("row ", info$row, ": ", samples$design[match(info$run, samples$run)])
   info$design <- samples$design[match(info$run, samples$run)]
+  # The row of params (runs$row is its line in a batch file); a dialogue's pass has no row.
+  panel <- paste0(ifelse(is.na(info$row), paste("run", info$run), paste("row", info$row - 1)), ": ", info$design)
+  info$panel <- factor(panel, levels = unique(panel[order(info$row, info$run)]))  # facets in row order
   points <- merge(curve, info, by = "run")
   fitted <- samples[!is.na(samples$sar_c) & !is.na(samples$sar_z), c("run", "sar_c", "sar_z"), drop = FALSE]
   lines <- do.call(rbind, lapply(seq_len(nrow(fitted)), function(i) {

@@ -20,13 +20,13 @@ cli_binary <- function() {
 
 # Runs the command line on rows written as a plain batch file, as a user
 # would write them; returns its output folder.
-run_cli <- function(params, seed, replicates = 1, extra = character(), abundances = NULL) {
+run_cli <- function(params, seed, replicates = 1, extra = character(), abundances = NULL, mode = "s") {
   bin <- cli_binary()
   dir <- tempfile("cli")
   dir.create(dir)
   batch <- file.path(dir, "rows.txt")
   utils::write.table(params, batch, quote = FALSE, row.names = FALSE, sep = " ")
-  args <- c("--mode", "s", "--batch", batch, "--tidy", "--seed", format(seed, scientific = FALSE),
+  args <- c("--mode", mode, "--batch", batch, "--tidy", "--seed", format(seed, scientific = FALSE),
             "--run-seeds", "--replicates", replicates, "--out", file.path(dir, "out"), "--quiet", extra)
   if (!is.null(abundances)) {
     ranks <- file.path(dir, "ranks.txt")

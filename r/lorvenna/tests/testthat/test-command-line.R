@@ -13,6 +13,11 @@ test_that("every design under two seed words gives the command line's tables", {
     # The folder read back is the object built in memory.
     expect_identical(unclass(lv_read(out))[tables], unclass(x)[tables])
   }
+  # The model community alone.
+  m <- lv_simulate(p, mode = "m", seed = 7)
+  out <- run_cli(p, 7, mode = "m")
+  for (t in c("runs", "species")) expect_same_table(m[[t]], file.path(out, paste0(t, ".csv")))
+  expect_identical(nrow(m$samples), 0L)
 })
 
 test_that("habitat grids and the species map equal the command line's grids", {
