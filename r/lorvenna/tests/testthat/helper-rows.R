@@ -7,7 +7,9 @@ small_rows <- function(designs = c("seq", "ind", "oct", "dep", "lin")) {
   p$maxSa <- 8
   p$minSa <- 2
   p$StepSa <- 2
-  p$Aggreg <- seq(0.5, by = 1.5, length.out = nrow(p))
+  # Reals with no short decimal form, which the engine holds in single precision.
+  p$Aggreg <- seq(0.5, by = 1.5, length.out = nrow(p)) + 1 / 3
+  p$Scale2 <- pi
   p
 }
 
@@ -20,7 +22,8 @@ cli_binary <- function() {
 
 # Runs the command line on rows written as a plain batch file, as a user
 # would write them; returns its output folder.
-run_cli <- function(params, seed, replicates = 1, extra = character(), abundances = NULL, mode = "s") {
+run_cli <- function(params, seed, replicates = 1, extra = character(), abundances = NULL, weights = NULL,
+                    mode = "s") {
   bin <- cli_binary()
   dir <- tempfile("cli")
   dir.create(dir)
@@ -30,8 +33,13 @@ run_cli <- function(params, seed, replicates = 1, extra = character(), abundance
             "--run-seeds", "--replicates", replicates, "--out", file.path(dir, "out"), "--quiet", extra)
   if (!is.null(abundances)) {
     ranks <- file.path(dir, "ranks.txt")
-    writeLines(unlist(lapply(abundances, function(a) c("*", format(a, digits = 17)))), ranks)
-    args <- c(args, "--rank-order", ranks)
+    records <- lapply(seq_along(abundances), function(i) {
+      r <- format(abundances[[i]], digits = 17)
+      if (!is.null(weights)) r <- paste(r, format(weights[[i]], digits = 17))
+      c("*", r)
+    })
+    writeLines(unlist(records), ranks)
+    args <- c(args, "--rank-order", ranks, if (!is.null(weights)) "--weights")
   }
   status <- system2(bin, args, stdout = FALSE, stderr = FALSE)
   testthat::expect_true(status %in% c(0, 1))

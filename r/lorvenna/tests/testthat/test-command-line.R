@@ -47,4 +47,11 @@ test_that("abundance vectors take the rank-order path with its rounding and thre
   for (t in tables) expect_same_table(x[[t]], file.path(out, paste0(t, ".csv")))
   expect_identical(x$runs$Species, c(30, 6))
   expect_identical(sum(x$species$expected[x$species$run == 2] > 0), 4L)
+  # Body weights beside the abundances.
+  w <- list(seq(1, 300, length.out = 30), c(2.5, 7, 30, 0, 1000, 9))
+  x <- suppressWarnings(lv_simulate(p, seed = 5, abundances = a, weights = w))
+  out <- run_cli(p, 5, abundances = a, weights = w)
+  for (t in tables) expect_same_table(x[[t]], file.path(out, paste0(t, ".csv")))
+  second <- x$species[x$species$run == 2, ]
+  expect_identical(second$weight[match(1:3, second$species)], c(2.5, 7, 30))  # a weight of 0 takes Damuth's rule
 })
