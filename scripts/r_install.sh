@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the R package for good: what is missing from Debian's packages
-# first (R, Rcpp, ggplot2), then the package itself, with the engine's
+# first (R, Rcpp, ggplot2, testthat), then the package itself, with the engine's
 # sources staged into it, into R's first library (as root: the site library;
 # otherwise your own, created when missing).
 set -euo pipefail
