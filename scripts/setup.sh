@@ -2,6 +2,7 @@
 # Installs what Lorvenna needs from Debian's packages, when it is missing:
 #   scripts/setup.sh          the program: cmake, g++
 #   scripts/setup.sh tests    also GoogleTest, python3 and GNU parallel (tests, sweeps, acceptance checks)
+#   scripts/setup.sh r        R with Rcpp, ggplot2 and testthat (the R package)
 # As root it installs with apt-get; otherwise it names what to install and stops.
 set -euo pipefail
 missing=()
@@ -11,6 +12,13 @@ if [ "${1:-}" = tests ]; then
   [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
   command -v python3 >/dev/null || missing+=(python3)
   command -v parallel >/dev/null || missing+=(parallel)
+fi
+if [ "${1:-}" = r ]; then
+  has_r_package() { command -v Rscript >/dev/null && Rscript -e "quit(status = !requireNamespace('$1', quietly = TRUE))" 2>/dev/null; }
+  command -v R >/dev/null && [ -f "$(R RHOME 2>/dev/null)/etc/Makeconf" ] || missing+=(r-base-dev)
+  has_r_package Rcpp || missing+=(r-cran-rcpp)
+  has_r_package ggplot2 || missing+=(r-cran-ggplot2)
+  has_r_package testthat || missing+=(r-cran-testthat)
 fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then

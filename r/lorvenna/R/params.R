@@ -1,0 +1,174 @@
+# Parameter rows: the engine's template, checks of the rows a user builds, and
+# the batch text the engine reads them from.
+
+.cache <- new.env(parent = emptyenv())
+
+# The template batch file the engine writes (mode "b"), as a data frame with
+# the header's names.  A column whose values are all written without a point
+# is an integer column, a column of words a keyword column, any other real.
+template_frame <- function() {
+  if (is.null(.cache$template)) {
+    lines <- strsplit(.engine_template(), "\n", fixed = TRUE)[[1]]
+    lines <- lines[nzchar(trimws(lines))]
+    fields <- strsplit(trimws(lines), "[ \t]+")
+    header <- fields[[1]]
+    rows <- do.call(rbind, fields[-1])
+    frame <- lapply(seq_along(header), function(j) {
+      v <- rows[, j]
+      if (all(grepl("^[+-]?[0-9]+$", v))) return(as.integer(v))
+      num <- suppressWarnings(as.numeric(v))
+      if (!anyNA(num)) num else v
+    })
+    names(frame) <- header
+    .cache$template <- as.data.frame(frame, stringsAsFactors = FALSE, optional = TRUE)
+  }
+  .cache$template
+}
+
+# "integer", "real" or "keyword" for every parameter column, in batch order.
+param_kinds <- function() {
+  tpl <- template_frame()
+  vapply(tpl, function(v) if (is.integer(v)) "integer" else if (is.numeric(v)) "real" else "keyword", "")
+}
+
+lv_template <- function(rows = NULL, ...) {
+  tpl <- template_frame()
+  if (!is.null(rows)) tpl <- tpl[rows, , drop = FALSE]
+  sweep <- list(...)
+  if (length(sweep) > 0) {
+    if (is.null(names(sweep)) || any(!nzchar(names(sweep))))
+      stop("every swept column must be named, e.g. lv_template(1, Aggreg = c(1, 5, 20))", call. = FALSE)
+    unknown <- setdiff(names(sweep), names(tpl))
+    if (length(unknown) > 0)
+      stop("unknown parameter column(s): ", paste(unknown, collapse = ", "),
+           "; the columns are those of lv_template()", call. = FALSE)
+    grid <- expand.grid(sweep, stringsAsFactors = FALSE, KEEP.OUT.ATTRS = FALSE)
+    base <- tpl[rep(seq_len(nrow(tpl)), each = nrow(grid)), , drop = FALSE]
+    for (col in names(grid)) base[[col]] <- rep(grid[[col]], times = nrow(tpl))
+    tpl <- base
+  }
+  rownames(tpl) <- NULL
+  tpl
+}
+
+# Checks that `params` holds every parameter column with values the batch
+# format can carry; returns the columns in batch order.  Range checks are the
+# engine's (see batch_error()).
+check_params <- function(params) {
+  if (!is.data.frame(params))
+    stop("params must be a data frame with the columns of lv_template()", call. = FALSE)
+  if (nrow(params) == 0) stop("params has no rows", call. = FALSE)
+  kinds <- param_kinds()
+  missing <- setdiff(names(kinds), names(params))
+  if (length(missing) > 0)
+    stop("params lacks the column(s) ", paste(missing, collapse = ", "),
+         "; every column of lv_template() is needed", call. = FALSE)
+  problems <- character()
+  note <- function(col, rows, what) {
+    shown <- utils::head(rows, 5)
+    problems <<- c(problems, sprintf("%s, row%s %s: %s", col, if (length(rows) > 1) "s" else "",
+                                     paste0(paste(shown, collapse = ", "), if (length(rows) > 5) ", ..." else ""),
+                                     what))
+  }
+  for (col in names(kinds)) {
+    v <- params[[col]]
+    if (is.factor(v)) v <- as.character(v)
+    if (anyNA(v)) {
+      note(col, which(is.na(v)), "missing value (NA)")
+      next
+    }
+    if (kinds[[col]] == "keyword") {
+      if (!is.character(v)) {
+        note(col, seq_along(v), "a word is needed (for example the template's \"" %+% template_frame()[[col]][1] %+% "\")")
+        next
+      }
+      bad <- which(!grepl("^[^[:space:]]{1,50}$", v))
+      if (length(bad) > 0) note(col, bad, "a word of 1 to 50 characters without blanks is needed")
+    } else {
+      if (!is.numeric(v)) {
+        note(col, seq_along(v), "a number is needed")
+        next
+      }
+      if (kinds[[col]] == "integer") {
+        bad <- which(!is.finite(v) | v != round(v) | v < -2147483648 | v > 2147483647)
+        if (length(bad) > 0) note(col, bad, "a whole number from -2147483648 to 2147483647 is needed")
+      } else {
+        bad <- which(!is.finite(v) | abs(v) > 3.4028234663852886e38)
+        if (length(bad) > 0) note(col, bad, "a finite number within single precision (|x| <= 3.4e38) is needed")
+      }
+    }
+    params[[col]] <- v
+  }
+  if (length(problems) > 0)
+    stop("params cannot be run:\n  ", paste(problems, collapse = "\n  "), call. = FALSE)
+  params[names(kinds)]
+}
+
+`%+%` <- function(a, b) paste0(a, b)
+
+# The batch text of checked rows: the header and one line per row.
+batch_text <- function(params) {
+  kinds <- param_kinds()
+  cols <- lapply(names(kinds), function(col) {
+    v <- params[[col]]
+    switch(kinds[[col]],
+           integer = sprintf("%.0f", as.numeric(v)),
+           real = .format_reals(as.numeric(v)),
+           keyword = v)
+  })
+  lines <- do.call(paste, c(cols, sep = " "))
+  long <- which(nchar(lines) > 300)
+  if (length(long) > 0)
+    stop("row(s) ", paste(long, collapse = ", "), " of params are longer than the 300 characters a batch ",
+         "row may have; give real values with fewer digits", call. = FALSE)
+  paste0(paste(c(paste(names(kinds), collapse = " "), lines), collapse = "\n"), "\n")
+}
+
+lv_write_batch <- function(params, file) {
+  text <- batch_text(check_params(params))
+  cat(text, file = file, sep = "")
+  invisible(file)
+}
+
+# The allowed values behind each check of a batch row, by the words that
+# begin the engine's message ("Error while reading area: ...").
+check_ranges <- data.frame(
+  key = c("area", "max. sample size", "min. sample size", "step width", "sample factor",
+          "method of sampling", "No. species", "max. density", "min. density", "type of density fluct.",
+          "mean of density fluct.", "standard deviation of density fluct.", "DWD distribution",
+          "SWD distribution", "No. of weight classes", "mean of SWD", "standard deviation of SWD",
+          "the number of permutations", "mean of DWD", "standard deviation  of DWD", "aggregation",
+          "degree of areal heterogeneity", "niche coefficient", "the first fractal coefficient",
+          "the second fractal coefficient", "range coefficient", "coefficient of habitat gradient",
+          "diversity index", "fixed placing parameter", "fixed grid heterogeneity"),
+  column = c("SampA", "maxSa", "minSa", "StepSa", "Sampfac", "Method", "Species", "maxD", "minD", "Dfluc",
+             "Flucmy", "FlucStD", "DWD", "SWD", "Class", "SWDmy", "SWDStD", "Permut", "DWDmy", "DWDStD",
+             "Aggreg", "AreaHet", "NicheN", "Scale1", "Scale2", "Range", "Gradient", "DivInd", "RndHet",
+             "GridHet"),
+  allowed = c("1 to the grid side (Areal; an rmd grid's side after rescaling)", "1 to SampA^2",
+              "1 to maxSa and at most SampA^2", "1 to maxSa", "1 to 10", "seq, ind, oct, dep or lin",
+              "1 or more", "at most 2147483647 individuals per species (maxD x Areal^2)",
+              "at most maxD when maxD > 0", "-1 to 1", "0 to 1", "0 to 1",
+              "logn, normal, linear, rnd or power", "normal or logn",
+              "0 to 50 (more only when Species is below Class)", "1 to 50", "0 to 50", "1 to 20",
+              "0 to just below 2^Class", "0 to just below 2^Class", "0 to Areal^2", "0 to Areal^2",
+              "0 or more", "1 or more", "above 0", "0 or more", "0 or more", "sha, simp or evar",
+              "rnd or fix", "rnd or fix"),
+  stringsAsFactors = FALSE)
+
+# The R error for the engine's check of the rows: one line per faulty row
+# with the row, the column and its allowed values, and the engine's message.
+batch_error <- function(messages, batch_name) {
+  pattern <- paste0("^", batch_name, ":([0-9]+): ")
+  faults <- grep(pattern, messages, value = TRUE)
+  if (length(faults) == 0) return(NULL)
+  lines <- vapply(faults, function(f) {
+    row <- as.integer(sub(paste0(pattern, ".*"), "\\1", f)) - 1L
+    message <- sub(pattern, "", f)
+    keys <- check_ranges$key[startsWith(message, paste("Error while reading", check_ranges$key))]
+    if (length(keys) == 0) return(sprintf("row %d: %s", row, message))
+    k <- match(keys[which.max(nchar(keys))], check_ranges$key)
+    sprintf("row %d, %s (allowed: %s): %s", row, check_ranges$column[k], check_ranges$allowed[k], message)
+  }, "", USE.NAMES = FALSE)
+  paste0("params has ", length(lines), " faulty row(s); nothing was run:\n  ", paste(lines, collapse = "\n  "))
+}

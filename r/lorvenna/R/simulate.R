@@ -1,0 +1,132 @@
+# Runs in the R session, and the object that holds their tables.
+
+# The name the engine knows the rows by (see src/bridge.cpp).
+batch_name <- "params"
+
+lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances = NULL, weights = NULL,
+                        habitat = FALSE, map = 0, progress = interactive()) {
+  if (!(identical(mode, "s") || identical(mode, "m")))
+    stop("mode must be \"s\" (model and samples) or \"m\" (the model community only)", call. = FALSE)
+  whole <- function(x, name, low, high) {
+    if (!is.numeric(x) || length(x) != 1 || is.na(x) || x != round(x) || x < low || x > high)
+      stop(sprintf("%s must be one whole number from %.0f to %.0f", name, low, high), call. = FALSE)
+    as.numeric(x)
+  }
+  seed <- whole(seed, "seed", 0, 4294967295)
+  replicates <- whole(replicates, "replicates", 1, .Machine$integer.max)
+  map <- whole(map, "map", 0, 2147483647)
+  if (!isTRUE(habitat) && !isFALSE(habitat)) stop("habitat must be TRUE or FALSE", call. = FALSE)
+  if (map > 0 && !habitat) stop("map needs habitat = TRUE: the species' cells are drawn over the habitat", call. = FALSE)
+  params <- check_params(params)
+  rank_order <- ""
+  if (!is.null(abundances)) {
+    if (mode != "s") stop("abundances need mode \"s\"", call. = FALSE)
+    rank_order <- rank_order_text(abundances, weights, nrow(params))
+  } else if (!is.null(weights)) {
+    stop("weights go with abundances", call. = FALSE)
+  }
+  result <- .engine_run(batch_text(params), rank_order, !is.null(weights), mode, seed, as.integer(replicates),
+                        habitat, map, isTRUE(progress))
+  if (result$status == 1) {
+    refused <- batch_error(result$messages, batch_name)
+    if (!is.null(refused)) stop(refused, call. = FALSE)
+  }
+  x <- new_lorvenna(result$tables, result$habitat, result$maps)
+  attr(x, "status") <- result$status
+  attr(x, "messages") <- result$messages
+  attr(x, "seed") <- seed
+  if (map > 0) attr(x, "map_species") <- map
+  if (result$status == 130) {
+    stop(structure(list(message = sprintf("Run interrupted: the %d pass(es) finished so far are in the condition's `partial`",
+                                          nrow(x$runs)),
+                        call = NULL, partial = x),
+                   class = c("lorvenna_interrupted", "interrupt", "condition")))
+  }
+  if (length(result$messages) > 0)
+    warning(paste(result$messages, collapse = "\n"), call. = FALSE)
+  x
+}
+
+# The rank-order text of the abundance vectors: one "*" block per parameter
+# row, abundances (and weights) in the engine's real format.
+rank_order_text <- function(abundances, weights, rows) {
+  as_list <- function(v, what) {
+    if (is.numeric(v)) return(list(v))
+    if (is.list(v) && length(v) > 0 && all(vapply(v, is.numeric, TRUE))) return(v)
+    stop(what, " must be a numeric vector or a list of numeric vectors, one per parameter row", call. = FALSE)
+  }
+  abundances <- as_list(abundances, "abundances")
+  if (!(length(abundances) %in% c(1, rows)))
+    stop(sprintf("abundances holds %d vectors for %d parameter rows: give one, or one per row",
+                 length(abundances), rows), call. = FALSE)
+  if (!is.null(weights)) {
+    weights <- as_list(weights, "weights")
+    if (length(weights) != length(abundances) ||
+        any(lengths(weights) != lengths(abundances)))
+      stop("weights must match abundances: one weight per abundance", call. = FALSE)
+  }
+  blocks <- vapply(seq_len(rows), function(r) {
+    i <- if (length(abundances) == 1) 1 else r
+    a <- abundances[[i]]
+    if (length(a) == 0 || length(a) > 10000)
+      stop("an abundance vector must hold 1 to 10000 species", call. = FALSE)
+    if (any(!is.finite(a)) || any(abs(a) > 3.4028234663852886e38))
+      stop("abundances must be finite numbers within single precision", call. = FALSE)
+    records <- .format_reals(a)
+    if (!is.null(weights)) {
+      w <- weights[[i]]
+      if (any(!is.finite(w)) || any(abs(w) > 3.4028234663852886e38))
+        stop("weights must be finite numbers within single precision", call. = FALSE)
+      records <- paste(records, .format_reals(w))
+    }
+    paste(c("*", records), collapse = "\n")
+  }, "")
+  paste0(paste(blocks, collapse = "\n"), "\n")
+}
+
+# The tables in their usual order, the others after them; grids by run.
+new_lorvenna <- function(tables, habitat = list(), maps = list()) {
+  first <- c("runs", "species", "samples", "curve", "units")
+  x <- tables[c(intersect(first, names(tables)), setdiff(names(tables), first))]
+  by_run <- function(grids) grids[order(as.numeric(names(grids)))]
+  if (length(habitat) > 0) x$habitat <- by_run(habitat)
+  if (length(maps) > 0) x$maps <- by_run(maps)
+  structure(x, class = "lorvenna")
+}
+
+lv_read <- function(dir) {
+  if (!dir.exists(dir)) stop("no folder ", dir, call. = FALSE)
+  if (!file.exists(file.path(dir, "runs.csv")))
+    stop("no runs.csv in ", dir, ": the tables are written by a run with --tidy", call. = FALSE)
+  text <- function(path) readChar(path, file.size(path), useBytes = TRUE)
+  csv <- list.files(dir, pattern = "^(runs|species|samples|curve|units|timings)\\.csv$")
+  tables <- lapply(file.path(dir, csv), function(p) .parse_csv(text(p)))
+  names(tables) <- sub("\\.csv$", "", csv)
+  grids <- function(kind, whole) {
+    files <- list.files(dir, pattern = paste0("^", kind, "-[0-9]+\\.asc$"))
+    g <- lapply(file.path(dir, files), function(p) .parse_grid(text(p), whole))
+    names(g) <- sub(paste0("^", kind, "-([0-9]+)\\.asc$"), "\\1", files)
+    g
+  }
+  new_lorvenna(tables, grids("habitat", FALSE), grids("map", TRUE))
+}
+
+print.lorvenna <- function(x, ...) {
+  runs <- x$runs
+  ok <- sum(runs$status == "ok")
+  cat(sprintf("<lorvenna> %d pass(es) from %d parameter row(s), %d ok\n", nrow(runs),
+              length(unique(runs$row)), ok))
+  tables <- names(x)[vapply(x, is.data.frame, TRUE)]
+  for (t in tables) cat(sprintf("  $%-8s %6d rows x %d columns\n", t, nrow(x[[t]]), ncol(x[[t]])))
+  if (!is.null(x$habitat)) cat(sprintf("  $habitat  %d grid(s)\n", length(x$habitat)))
+  if (!is.null(x$maps)) cat(sprintf("  $maps     %d grid(s)\n", length(x$maps)))
+  bad <- runs$status[runs$status != "ok"]
+  if (length(bad) > 0) cat("  passes not ok:", paste(unique(bad), collapse = "; "), "\n")
+  invisible(x)
+}
+
+plot.lorvenna <- function(x, ...) {
+  p <- lv_plot_sar(x, ...)
+  print(p)
+  invisible(p)
+}

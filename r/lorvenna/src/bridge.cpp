@@ -1,0 +1,138 @@
+// The engine in the R session: a scripted session over rows and rank-order
+// blocks held in memory, its tables and grids handed back as R values.
+#include <Rcpp.h>
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "captured_files.h"
+#include "core/keyword.hpp"
+#include "driver/session.hpp"
+#include "r_console.h"
+#include "tables.h"
+
+namespace {
+
+// The names the engine knows its inputs by; they appear in its messages.
+const char* const batch_name = "params";
+const char* const rank_order_name = "abundances";
+
+Rcpp::CharacterVector lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return Rcpp::wrap(lines);
+}
+
+bool starts_with(const std::string& s, const std::string& head) { return s.compare(0, head.size(), head) == 0; }
+
+// "habitat-12.asc" -> "12"
+std::string run_of(const std::string& name, const std::string& head) {
+    return name.substr(head.size(), name.size() - head.size() - 4);
+}
+
+}  // namespace
+
+// Runs the rows of `batch` (a header line and one line per row) as
+// `lorvenna --mode MODE --batch FILE --tidy --seed SEED --run-seeds
+// --replicates K [--habitat] [--map N] [--rank-order FILE [--weights]]` runs
+// them, and returns the exit status, the engine's messages, every table and
+// the grids.
+// [[Rcpp::export(name = ".engine_run")]]
+Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode,
+                      double seed, int replicates, bool habitat, double map_species, bool progress) {
+    lorvenna_r::CapturedFiles files;
+    files.inputs[batch_name] = batch;
+    lorvenna::SessionOptions options;
+    options.seed = static_cast<std::uint32_t>(seed);
+    options.mode = lorvenna::keyword(mode);
+    options.batch = batch_name;
+    options.tidy = true;
+    options.habitat = habitat;
+    options.quiet = true;
+    options.run_seeds = true;
+    options.replicates = replicates;
+    options.map_species = static_cast<float>(map_species);
+    if (!rank_order.empty()) {
+        files.inputs[rank_order_name] = rank_order;
+        options.source = lorvenna::keyword("o");
+        options.rank_order = rank_order_name;
+        options.weights = weights;
+    }
+
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+    lorvenna_r::ProgressBar bar;
+    if (progress) io.progress = &bar;
+    lorvenna_r::InterruptCheck interrupt;
+    io.poll_interrupt = [&interrupt] { return interrupt(); };
+
+    const int status = lorvenna::run_session(io, options);
+
+    Rcpp::List tables, habitats, maps;
+    for (auto& [name, text] : files.outputs) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".csv") == 0) {
+            tables.push_back(lorvenna_r::csv_data_frame(text), name.substr(0, name.size() - 4));
+        } else if (starts_with(name, "habitat-")) {
+            habitats.push_back(lorvenna_r::ascii_grid_matrix(text, false), run_of(name, "habitat-"));
+        } else if (starts_with(name, "map-")) {
+            maps.push_back(lorvenna_r::ascii_grid_matrix(text, true), run_of(name, "map-"));
+        }
+        std::string().swap(text);
+    }
+    return Rcpp::List::create(Rcpp::Named("status") = status, Rcpp::Named("messages") = lines_of(messages.str()),
+                              Rcpp::Named("tables") = tables, Rcpp::Named("habitat") = habitats,
+                              Rcpp::Named("maps") = maps);
+}
+
+// The template batch file the engine writes in mode "b".
+// [[Rcpp::export(name = ".engine_template")]]
+std::string engine_template() {
+    lorvenna_r::CapturedFiles files;
+    lorvenna::SessionOptions options;
+    options.seed = 1;
+    options.mode = lorvenna::keyword("b");
+    options.quiet = true;
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+    if (lorvenna::run_session(io, options) != 0) Rcpp::stop("the engine wrote no template: " + messages.str());
+    return files.outputs["lorvenna.txt"];
+}
+
+// A CSV table as a data frame, read as the package reads the engine's tables.
+// [[Rcpp::export(name = ".parse_csv")]]
+Rcpp::List parse_csv(const std::string& text) { return lorvenna_r::csv_data_frame(text); }
+
+// An ESRI ASCII grid as a matrix m[x, y].
+// [[Rcpp::export(name = ".parse_grid")]]
+SEXP parse_grid(const std::string& text, bool whole) { return lorvenna_r::ascii_grid_matrix(text, whole); }
+
+// Real parameters as batch text: the shortest text of the single-precision
+// value the engine will hold, when the engine reads that text back to the
+// same value (it reads a double and rounds it); else the shortest text of
+// the double itself.
+// [[Rcpp::export(name = ".format_reals")]]
+Rcpp::CharacterVector format_reals(const Rcpp::NumericVector& x) {
+    Rcpp::CharacterVector out(x.size());
+    char buffer[64];
+    for (R_xlen_t i = 0; i < x.size(); ++i) {
+        const double v = x[i];
+        const float f = static_cast<float>(v);
+        auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, f);
+        double back = 0.0;
+        std::from_chars(buffer, end, back);
+        if (error != std::errc() || static_cast<float>(back) != f)
+            end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+        out[i] = std::string(buffer, end);
+    }
+    return out;
+}

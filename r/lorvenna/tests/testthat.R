@@ -1,0 +1,4 @@
+library(testthat)
+library(lorvenna)
+
+test_check("lorvenna")

@@ -1,0 +1,62 @@
+# Every plot builds without a warning and draws what the tables hold.
+
+sim <- suppressWarnings(lv_simulate(small_rows(c("seq", "dep")), seed = 3, replicates = 2, habitat = TRUE, map = 1))
+
+built_layers <- function(p) {
+  expect_no_warning(b <- ggplot2::ggplot_build(p))
+  b$data
+}
+
+test_that("the species-area plot shows the largest sample's points and one fit per pass", {
+  layers <- built_layers(lv_plot_sar(sim))
+  top <- sim$samples[sim$samples$n_units == max(sim$samples$n_units), ]
+  pts <- merge(sim$curve, top[, c("run", "n_units")])
+  expect_identical(nrow(layers[[1]]), sum(pts$area > 0 & pts$species > 0))
+  expect_identical(length(unique(layers[[2]]$group)), sum(!is.na(top$sar_z)))
+  expect_identical(length(unique(layers[[1]]$PANEL)), 2L)  # one facet per parameter row
+  pdf(NULL)
+  on.exit(dev.off())
+  expect_s3_class(plot(sim), "ggplot")
+})
+
+test_that("the rank-abundance plot ranks the community and the sample", {
+  for (run in list(NULL, c(1, 4))) {
+    layers <- built_layers(lv_plot_rad(sim, run))
+    sp <- sim$species[sim$species$run %in% (if (is.null(run)) 1 else run), ]
+    expect_identical(nrow(layers[[2]]), sum(sp$placed > 0) + sum(sp$in_sample > 0))
+    falls <- tapply(layers[[2]]$y, list(layers[[2]]$group, layers[[2]]$PANEL), function(y) all(diff(y) <= 0))
+    expect_true(all(falls[!is.na(falls)]))  # abundances fall with rank
+  }
+})
+
+test_that("the habitat plot covers the grid and outlines every unit", {
+  layers <- built_layers(lv_plot_habitat(sim, 3))
+  side <- sim$runs$Areal[3]
+  expect_identical(nrow(layers[[1]]), as.integer(side^2))
+  expect_identical(nrow(layers[[3]]), sum(sim$units$run == 3))
+  expect_error(lv_plot_habitat(suppressWarnings(lv_simulate(small_rows("seq")))), "habitat = TRUE")
+})
+
+test_that("the map plot shows one point per occupied cell of the mapped species", {
+  layers <- built_layers(lv_plot_map(sim, 2))
+  expect_identical(nrow(layers[[2]]), sum(sim$maps[["2"]] > 0))
+  placed <- sim$species$placed[sim$species$run == 2 & sim$species$species == 1]
+  expect_equal(sum(layers[[2]]$size > 0), nrow(layers[[2]]))
+  expect_equal(sum(sim$maps[["2"]]), placed)
+})
+
+test_that("the bias plot averages the bias_ columns over replicates, per design and swept value", {
+  d <- expand.grid(replicate = 1:3, Aggreg = c(1, 5, 20), design = c("seq", "dep"), stringsAsFactors = FALSE)
+  d$bias_observed <- -0.1 * d$Aggreg / 20 - 0.01 * d$replicate
+  d$bias_chao2 <- 0.05 * d$replicate
+  d$bias_jack1 <- NA_real_
+  layers <- built_layers(lv_plot_bias(d, by = "Aggreg"))
+  expect_identical(nrow(layers[[2]]), 36L)  # every replicate of the two estimators with values
+  means <- layers[[4]]
+  expect_identical(nrow(means), 12L)        # 2 designs x 3 values x 2 estimators
+  expect_equal(sort(unique(round(means$y, 10))), sort(unique(round(c(-0.1 * c(1, 5, 20) / 20 - 0.02, 0.1), 10))))
+  expect_error(lv_plot_bias(sim), "no bias_ columns")
+  expect_identical(lv_plot_bias(d)$labels$x, "Aggreg")  # the one parameter that varies
+  d$Range <- d$replicate
+  expect_error(lv_plot_bias(d), "several vary: Aggreg, Range")
+})
