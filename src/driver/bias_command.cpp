@@ -117,8 +117,9 @@ int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& mess
             const auto found = run_of.find((*r)[s_run]);
             if (found == run_of.end()) throw Unreadable{"run " + std::to_string(run) + " of samples.csv is not in runs.csv"};
             const RunOf& o = found->second;
+            const std::string& design = (*r)[s_design];
             auto g = std::find_if(groups.begin(), groups.end(), [&](const BiasGroup& x) {
-                return x.row == o.row && x.design == (*r)[s_design];
+                return x.row == o.row && x.design == design;
             });
             if (g == groups.end()) {
                 BiasGroup fresh;
