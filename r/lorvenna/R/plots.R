@@ -140,7 +140,7 @@ lv_plot_map <- function(x, run = NULL) {
                   title = sprintf("Individuals of species %s in run %s", if (is.null(species)) "mapped" else species, run))
 }
 
-lv_plot_bias <- function(x, by = NULL) {
+lv_plot_bias <- function(x, by = NULL, estimators = c("observed", "bootstrap", "chao2", "jack1", "jack2")) {
   if (inherits(x, "lorvenna")) {
     samples <- largest_sample(x$samples)
     d <- merge(samples, x$runs[, c("run", setdiff(names(x$runs), names(samples)))], by = "run")
@@ -153,6 +153,10 @@ lv_plot_bias <- function(x, by = NULL) {
   if (length(bias) == 0)
     stop("x has no bias_ columns (bias_observed, bias_chao2, bias_jack1, ...): this engine's samples table ",
          "does not carry the estimators' relative bias", call. = FALSE)
+  if (!is.null(estimators)) {
+    bias <- intersect(paste0("bias_", estimators), bias)
+    if (length(bias) == 0) stop("x has none of the estimators ", paste(estimators, collapse = ", "), call. = FALSE)
+  }
   if (!"design" %in% names(d)) stop("x has no design column", call. = FALSE)
   if (is.null(by)) {
     swept <- setdiff(names(param_kinds()), "Method")

@@ -74,8 +74,35 @@ bool r_number(const std::string& text, double& value) {
     return end == begin + text.size();
 }
 
+// A logical as R reads it: TRUE/FALSE in the spellings type.convert() takes.
+int r_logical(const std::string& text) {
+    if (text == "TRUE" || text == "T" || text == "true" || text == "True") return 1;
+    if (text == "FALSE" || text == "F" || text == "false" || text == "False") return 0;
+    return -1;
+}
+
+// A column of TRUE/FALSE (and NA) becomes logical, as read.csv() makes it;
+// a column of numbers numeric, anything else character.  A column of NA
+// alone stays numeric: it is a number the run could not give.
 SEXP column_vector(const std::vector<Field>& fields) {
     const R_xlen_t n = static_cast<R_xlen_t>(fields.size());
+    Rcpp::LogicalVector truths(n);
+    bool logical = false;
+    for (R_xlen_t i = 0; i < n; ++i) {
+        const Field& f = fields[static_cast<std::size_t>(i)];
+        if (is_na(f) || f.text.empty()) {
+            truths[i] = NA_LOGICAL;
+            continue;
+        }
+        const int t = r_logical(f.text);
+        if (t < 0) {
+            logical = false;
+            break;
+        }
+        truths[i] = t;
+        logical = true;
+    }
+    if (logical) return truths;
     Rcpp::NumericVector numbers(n);
     bool numeric = true;
     for (R_xlen_t i = 0; i < n && numeric; ++i) {

@@ -55,7 +55,11 @@ test_that("the bias plot averages the bias_ columns over replicates, per design 
   means <- layers[[4]]
   expect_identical(nrow(means), 12L)        # 2 designs x 3 values x 2 estimators
   expect_equal(sort(unique(round(means$y, 10))), sort(unique(round(c(-0.1 * c(1, 5, 20) / 20 - 0.02, 0.1), 10))))
-  expect_error(lv_plot_bias(sim), "no bias_ columns")
+  expect_error(lv_plot_bias(d[, c("replicate", "Aggreg", "design")]), "no bias_ columns")
+  engine <- built_layers(lv_plot_bias(sim, by = "Aggreg"))
+  expect_identical(length(unique(engine[[4]]$colour)), 5L)  # the incidence estimators, not the SAR extrapolation
+  one <- built_layers(lv_plot_bias(sim, by = "Aggreg", estimators = "chao2"))
+  expect_identical(length(unique(one[[4]]$colour)), 1L)
   expect_identical(lv_plot_bias(d)$labels$x, "Aggreg")  # the one parameter that varies
   d$Range <- d$replicate
   expect_error(lv_plot_bias(d), "several vary: Aggreg, Range")
