@@ -1,7 +1,7 @@
 # What a run costs from R against the command line, for the same rows and
 # seed word: the command line writing its reports and tidy tables to disk,
 # R building the same tables in memory.  Runs alternate; medians are shown.
-#   R_LIBS=build/r-lib Rscript r/bench_speed.R build/lorvenna [repeats]
+#   R_LIBS=build/r-lib Rscript bench/r_speed.R build/lorvenna [repeats]
 args <- commandArgs(trailingOnly = TRUE)
 bin <- normalizePath(args[1])
 repeats <- if (length(args) > 1) as.integer(args[2]) else 5
