@@ -326,7 +326,7 @@ std::vector<std::vector<std::int32_t>> counts_after_each_species(bool forget, fl
     for (int sp = 1; sp <= 3; ++sp) {
         if (forget) s.reached.clear();
         s.place(sp);
-        after.push_back(s.wa.cell_counts.cells);
+        after.emplace_back(s.wa.cell_counts.cells.begin(), s.wa.cell_counts.cells.end());
         if (!s.reached.complete) continue;
         // The list names every cell the species occupies, each once.
         std::vector<std::uint32_t> listed(s.reached.cells.get(), s.reached.cells.get() + s.reached.count);
