@@ -136,8 +136,9 @@ private:
         fill_after(block);
         next_ = 0;
     }
-    // The first block is used up: the second moves down and a new one follows it.
-    void slide() {
+    // The first block is used up: the second moves down and a new one follows
+    // it.  Out of line: once every block, it would only crowd the loops that draw.
+    [[gnu::noinline]] void slide() {
         for (std::size_t k = 0; k <= block; ++k) states_[k] = states_[k + block];
         fill_after(block);
         next_ -= block;
