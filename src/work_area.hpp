@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/grid_memory.hpp"
 #include "core/io_seam.hpp"
 #include "core/keyword.hpp"
 #include "core/report_file.hpp"
@@ -93,7 +94,7 @@ struct CommunityTotals {
 template <typename T>
 struct SquareArray {
     int side = 0;
-    std::vector<T> cells;
+    std::vector<T, GridAllocator<T>> cells;
 
     void allocate(int n, T value = T{}) {
         side = n;
@@ -101,7 +102,7 @@ struct SquareArray {
     }
     void release() {
         side = 0;
-        std::vector<T>().swap(cells);
+        std::vector<T, GridAllocator<T>>().swap(cells);
     }
     T& at(int x, int y) {
         return cells[static_cast<std::size_t>(x - 1) * static_cast<std::size_t>(side) +

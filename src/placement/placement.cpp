@@ -134,7 +134,6 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
     }
     run.check_interval = steps_between_checks(wa.io);
     run.side = side;
-    run.n = n;
     run.range = static_cast<double>(p.Range);
     run.cx = cx;
     run.cy = cy;

@@ -1,6 +1,7 @@
 #include "placement/placing_loop.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -12,60 +13,61 @@
 namespace lorvenna::detail {
 namespace {
 
-// The habitat part of a clump, nint(v) held to 0..largest_clump, exactly as
-// std::clamp(nearest<std::int64_t>(v), 0, largest_clump), without the library
-// call in the innermost loop: below 2^53 the fraction v - trunc(v) is exact,
-// and from 2^53 on every double is whole and the clamp applies.
-// Written without branches: the sign of c times the habitat may change from
-// cell to cell, and a mispredicted branch on a value just fetched from memory
-// would stall the loop for the whole fetch.
-inline std::int64_t habitat_clump(double v) {
-    const double held = std::min(v > 0.0 ? v : 0.0, 9007199254740992.0);  // NaN -> 0
-    const auto whole = static_cast<std::int64_t>(held);
-    return whole + static_cast<std::int64_t>(held - static_cast<double>(whole) >= 0.5);
-}
-
-// The cells of the placing steps to come.  Without ranges every step takes
-// exactly two uniform draws, whatever happens in it, so the cell of the step
-// `distance` steps on follows from the generator state now.  Asking for that
-// cell early lets the memory fetches of several steps overlap.  A hint only:
-// a wrong guess would cost time, never change a result.
-class CellLookahead {
+// Without ranges every placing step takes exactly two uniform draws, whatever
+// happens in it, so the cell of every step to come is known from the states
+// that lie ahead in the stream.  A step takes its cell, worked out
+// `distance` steps before, works out the one `distance` steps on and asks for
+// that cell's memory early, so that the fetches of several steps overlap.
+// The cells wait in an array of the caller's, by the position in the
+// stream's block the step starts from, so that nothing but the stream's
+// position has to be carried from step to step.  The stream counts the two
+// draws of every step taken once it is told (sync).
+class StepCells {
 public:
-    static constexpr int distance = 16;
+    static constexpr std::size_t distance = 16;
+    static constexpr std::size_t block = RandomStream::block;
+    static_assert(2 * distance + 2 <= block, "the states of a step ahead must be within peek's reach");
+    using Cells = std::array<std::size_t, block>;
 
-    CellLookahead(std::uint32_t seed, double side, std::size_t stride)
-        : seed_(jump_factor() * seed + jump_increment()), side_(side), stride_(stride) {}
+    struct Step {
+        std::size_t cell;   // of the step taken now
+        std::size_t later;  // of the step `distance` steps on
+    };
 
-    // The grid index of the step `distance` steps after the one about to be drawn.
-    std::size_t next() {
-        const double x = unit(step());
-        const double y = unit(step());
-        return static_cast<std::size_t>(x * side_) * stride_ + static_cast<std::size_t>(y * side_);
+    StepCells(RandomStream& random, int side, Cells& cells)
+        : reader_(random), side_(static_cast<std::uint64_t>(side > 0 ? side : 0)), cells_(cells.data()) {
+        for (std::size_t k = 0; k < distance; ++k)
+            cells_[(reader_.position() + 2 * k) % block] = cell(reader_.peek(2 * k + 1), reader_.peek(2 * k + 2));
     }
+
+    Step take() {
+        const std::size_t at = reader_.position();
+        const Step step{cells_[at], cell(reader_.peek(2 * distance + 1), reader_.peek(2 * distance + 2))};
+        cells_[(at + 2 * distance) % block] = step.later;
+        reader_.pass_over(2);
+        return step;
+    }
+    void sync() const { reader_.sync(); }
 
 private:
-    static constexpr std::uint32_t multiplier = 69069u;
-    // The generator's affine step s -> 69069 s + 1, applied 2 * distance times.
-    static constexpr std::uint32_t jump_factor() {
-        std::uint32_t a = 1u;
-        for (int k = 0; k < 2 * distance; ++k) a *= multiplier;
-        return a;
+    // The grid index ((x-1) side + y-1) of the draws x = trunc(u side) + 1 and
+    // y = trunc(v side) + 1 from the states of u and v.  u = m / 2^24 exactly,
+    // and m side < 2^53 (a grid of side^2 cells in memory has a side far
+    // below 2^29), so u side is exact and its truncation is (m side) / 2^24
+    // in whole numbers.
+    std::size_t cell(std::uint32_t x_state, std::uint32_t y_state) const {
+        const std::uint64_t x = (static_cast<std::uint64_t>(x_state >> 8) * side_) >> 24;
+        const std::uint64_t y = (static_cast<std::uint64_t>(y_state >> 8) * side_) >> 24;
+        return static_cast<std::size_t>(x * side_ + y);
     }
-    static constexpr std::uint32_t jump_increment() {
-        std::uint32_t c = 0u;
-        for (int k = 0; k < 2 * distance; ++k) c = multiplier * c + 1u;
-        return c;
-    }
-    std::uint32_t step() { return seed_ = multiplier * seed_ + 1u; }
-    static double unit(std::uint32_t s) { return static_cast<double>(s >> 8) * 5.9604644775390625e-08; }
 
-    std::uint32_t seed_;
-    double side_;
-    std::size_t stride_;
+    RandomStream::Reader reader_;
+    std::uint64_t side_;
+    std::size_t* cells_;
 };
 
-[[noreturn]] void end_for_cell_count(const SpeciesRow& row, int x, int y, std::int64_t count) {
+[[noreturn]] void end_for_cell_count(const SpeciesRow& row, std::size_t i, std::size_t side, std::int64_t count) {
+    const std::size_t x = i / side + 1, y = i % side + 1;
     end_program(exit_error, " Too many individuals in one cell: species " + species_label(row) + " would have " +
                                 std::to_string(count) + " in cell (" + std::to_string(x) + ", " +
                                 std::to_string(y) + "), more than " + std::to_string(most_per_cell));
@@ -88,16 +90,18 @@ void placing_loop(PlacingRun& r) {
     std::int32_t* const species_count = r.species_count;
     const std::int32_t* const niche = r.niche;
     const int side = r.side;
-    const double n = r.n;
     const auto stride = static_cast<std::size_t>(side);
     const double range = r.range;
     const auto cx = static_cast<double>(r.cx), cy = static_cast<double>(r.cy);
     const float c = r.c;
     const std::int64_t k1 = r.k1;
     const std::int64_t threshold = r.threshold;
-    std::uint32_t* const list = r.list;
-    const std::size_t list_capacity = r.list_capacity;
-    std::size_t listed = 0;
+    const std::int64_t last_clump_from = threshold - k1;  // a clump with placed + k2 beyond is the last
+    // The counts are of this species alone, so before its last clump a cell
+    // holds at most placed + k1 + k2 < threshold individuals.
+    const bool cells_may_overflow = threshold - 1 > most_per_cell;
+    std::uint32_t* list_next = r.list;
+    std::uint32_t* const list_end = r.list + r.list_capacity;
     bool list_complete = r.list_complete;
     std::int64_t placed = 0;
     std::int64_t misses = 0;
@@ -105,12 +109,15 @@ void placing_loop(PlacingRun& r) {
     bool room_checked = false;
     bool rarely_reached = false;
     bool done = false;
+    // The cells to come without ranges (unused with them: their steps take as many draws as they need).
+    [[maybe_unused]] StepCells::Cells cells;
+    [[maybe_unused]] StepCells steps(random, Ranged ? 0 : side, cells);
 
     // Records a cell the species reaches for the first time; past the
     // capacity the list is given up for this species.
     auto note_reached = [&](std::size_t i) {
-        if (listed < list_capacity)
-            list[listed++] = static_cast<std::uint32_t>(i);
+        if (list_next != list_end)
+            *list_next++ = static_cast<std::uint32_t>(i);
         else
             list_complete = false;
     };
@@ -118,17 +125,18 @@ void placing_loop(PlacingRun& r) {
     // either way and kept only for a new cell, without a branch on the count
     // just fetched (whether a cell is new is a coin toss for many species).
     auto note_if_new = [&](std::size_t i, bool is_new) {
-        if (listed < list_capacity) {
-            list[listed] = static_cast<std::uint32_t>(i);
-            listed += is_new ? 1u : 0u;
+        if (list_next != list_end) {
+            *list_next = static_cast<std::uint32_t>(i);
+            list_next += is_new ? 1 : 0;
         } else {
             list_complete = list_complete && !is_new;
         }
     };
     // The run's state goes back before the loop ends, normally or not.
     auto hand_back = [&] {
+        if constexpr (!Ranged) steps.sync();
         r.stream = random;
-        r.listed = listed;
+        r.listed = static_cast<std::size_t>(list_next - r.list);
         r.list_complete = list_complete;
         r.placed = placed;
         r.gave_up = gave_up;
@@ -139,10 +147,10 @@ void placing_loop(PlacingRun& r) {
     // Every check_interval cell choices the user may interrupt a long
     // species, and the session's limits are looked at.
     const std::uint32_t check_interval = r.check_interval;
-    std::uint32_t choices_since_check = 0;
+    std::uint32_t choices_to_check = check_interval;
     auto checkpoint = [&] {
-        if (++choices_since_check < check_interval) return;
-        choices_since_check = 0;
+        if (--choices_to_check != 0) return;
+        choices_to_check = check_interval;
         hand_back();
         stop_if_requested(r.io, r.stream);
     };
@@ -166,10 +174,9 @@ void placing_loop(PlacingRun& r) {
         return gave_up = misses >= give_up_after;
     };
 
-    [[maybe_unused]] CellLookahead ahead(random.seed(), n, stride);
-    while (placed < threshold) {
+    for (;;) {  // placed < threshold throughout: the loop ends at the last clump or when given up
         checkpoint();
-        int x = 0, y = 0;
+        std::size_t i = 0;
         if constexpr (Ranged) {
             std::int64_t xi = nearest<std::int64_t>(random.normal() * range + cx);
             while ((xi < 1 || xi > side) && !miss(placed)) xi = nearest<std::int64_t>(random.normal() * range + cx);
@@ -177,10 +184,11 @@ void placing_loop(PlacingRun& r) {
             std::int64_t yi = nearest<std::int64_t>(random.normal() * range + cy);
             while ((yi < 1 || yi > side) && !miss(placed)) yi = nearest<std::int64_t>(random.normal() * range + cy);
             if (gave_up) break;
-            x = static_cast<int>(xi);
-            y = static_cast<int>(yi);
+            i = static_cast<std::size_t>(xi - 1) * stride + static_cast<std::size_t>(yi - 1);
         } else {
-            const std::size_t later = ahead.next();
+            const StepCells::Step step = steps.take();
+            i = step.cell;
+            const std::size_t later = step.later;
             __builtin_prefetch(habitat + later);
             __builtin_prefetch(count + later, 1);
             if constexpr (Limited) {
@@ -188,14 +196,10 @@ void placing_loop(PlacingRun& r) {
                 __builtin_prefetch(species_count + later, 1);
                 __builtin_prefetch(niche + later);
             }
-            // u * n lies in [0, n): the truncation needs no saturation.
-            x = static_cast<int>(random.uniform() * n) + 1;
-            y = static_cast<int>(random.uniform() * n) + 1;
         }
-        const std::size_t i = static_cast<std::size_t>(x - 1) * stride + static_cast<std::size_t>(y - 1);
 
         // Clump: k1 = nint(c Aggr + Aggr), at least 1, and a part set by the habitat of the cell.
-        const std::int64_t k2 = habitat_clump(static_cast<double>(c * habitat[i]));
+        const std::int64_t k2 = habitat_clump(c * habitat[i]);
 
         // The species is counted in every cell it reaches, full or not.
         if constexpr (Limited) {
@@ -215,22 +219,22 @@ void placing_loop(PlacingRun& r) {
         if constexpr (!Limited) {
             note_if_new(i, cell == 0);
         }
-        if (k1 + placed + k2 >= threshold) {
+        if (placed + k2 >= last_clump_from) [[unlikely]] {
             // The last clump is cut so that exactly OrigInd individuals are placed.
             const float filled = static_cast<float>(cell) + (r.orig - static_cast<float>(placed));
             const std::int64_t total = trunc_to<std::int64_t>(static_cast<double>(filled));
             if (total > most_per_cell) {
                 hand_back();
-                end_for_cell_count(r.row, x, y, total);
+                end_for_cell_count(r.row, i, stride, total);
             }
             cell = static_cast<std::int32_t>(std::max<std::int64_t>(total, 0));
             done = true;
             break;
         }
         const std::int64_t total = cell + k1 + k2;
-        if (total > most_per_cell) {
+        if (cells_may_overflow && total > most_per_cell) [[unlikely]] {
             hand_back();
-            end_for_cell_count(r.row, x, y, total);
+            end_for_cell_count(r.row, i, stride, total);
         }
         cell = static_cast<std::int32_t>(total);
         placed += k1 + k2;

@@ -44,6 +44,54 @@ TEST(RandomStream, NormalDiscardsAZeroFirstDrawAndUsesTheCosineBranch) {
     EXPECT_NEAR(sum2 / 100000, 1.0, 0.02);
 }
 
+// The stream hands out states computed a block at a time; these must be the
+// plain step's, draw for draw: across refills, a reseed in the middle of a
+// block (a pass with its own seed word), a copy (passes copy the stream) and
+// loops that read ahead and pass over draws.
+TEST(RandomStream, BlocksDrawThePlainStepsWhateverTheRefillsReseedsCopiesAndReadsAhead) {
+    constexpr std::uint64_t draws = 10'000'000;
+    for (const std::uint32_t seed : {0u, 1u, 0xFFFFFFFFu, 20261208u, 2126608633u}) {
+        RandomStream stream(seed);
+        std::uint32_t plain = seed;
+        std::uint64_t drawn = 0;
+        std::uint64_t wrong_at = 0;  // the first draw whose value, seed word or count differ
+        auto next_plain = [&plain] { return plain = 69069u * plain + 1u; };
+        auto check = [&](bool same) {
+            if (!same && wrong_at == 0) wrong_at = drawn;
+        };
+        while (drawn < draws) {
+            if (drawn == draws / 2 + 37) {  // a new pass: its own seed word, counters going on
+                plain = seed ^ 0x9E3779B9u;
+                stream.reseed(plain);
+            }
+            if (drawn % 1000 == 501) {
+                const RandomStream copy = stream;
+                stream = RandomStream(7u);
+                stream = copy;
+            }
+            if (drawn % 1000 == 777) {  // a loop reading ahead, passing over 1 .. block draws
+                RandomStream::Reader reader(stream);
+                std::uint32_t ahead = plain;
+                for (std::size_t k = 1; k <= RandomStream::block; ++k) {
+                    ahead = 69069u * ahead + 1u;
+                    check(reader.peek(k) == ahead);
+                }
+                const std::size_t n = drawn / 1000 % RandomStream::block + 1;
+                for (std::size_t k = 0; k < n; ++k) next_plain();
+                reader.pass_over(n);
+                reader.sync();
+                drawn += n;
+            } else {
+                const double u = stream.uniform();
+                ++drawn;
+                check(u == static_cast<double>(next_plain() >> 8) / 16777216.0);
+            }
+            check(stream.seed() == plain && stream.uniform_draws() == drawn);
+        }
+        EXPECT_EQ(wrong_at, 0u) << "seed word " << seed;
+    }
+}
+
 TEST(FixedField, ValuesFillTheirColumnsWhateverTheirSize) {
     struct Case {
         std::string got, want;

@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
+#include <string>
 #include <numeric>
 
 #include "landscape/habitat_grid.hpp"
 #include "landscape/niches.hpp"
+#include "numerics/rounding.hpp"
 #include "placement/placement.hpp"
+#include "placement/placing_loop.hpp"
 #include "placement/saturation.hpp"
 #include "reports/map_report.hpp"
 #include "support/work_bench.hpp"
@@ -265,6 +270,41 @@ TEST(Placement, AbundanceBeyondWhatCellsCanCountEndsTheRun) {
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_error);
     EXPECT_EQ(end->message, " Too many individuals to place: species 1 has   3000000000 on a grid of 1 x 1 cells");
+
+    // Clumps of 1.5e9 on four cells: the fifth clump at the latest lands on a
+    // cell that holds one already, well before the last clump.
+    Placement full({8.0e9f}, 2);
+    full.wa.params.Aggr = 1.5e9f;
+    full.prepare();
+    full.wa.random.reseed(2024u);
+    RandomStream r(2024u);
+    std::vector<int> clumps(4, 0);
+    int x = 0, y = 0;
+    do {
+        x = static_cast<int>(r.uniform() * 2.0) + 1;
+        y = static_cast<int>(r.uniform() * 2.0) + 1;
+    } while (++clumps[static_cast<std::size_t>((x - 1) * 2 + y - 1)] < 2);
+    const auto overflow = ends([&] { full.place(1); });
+    ASSERT_TRUE(overflow);
+    EXPECT_EQ(overflow->message, " Too many individuals in one cell: species 1 would have 3000000000 in cell (" +
+                                     std::to_string(x) + ", " + std::to_string(y) + "), more than 2147483647");
+}
+
+// The habitat term of a clump against its definition, nint(v) held to
+// 0 .. 2^53: halves, the float just below a half, tiny, huge, infinite and
+// NaN products, and a sweep through the bit patterns of the floats.
+TEST(Placement, HabitatClumpIsTheNearestWholeNumberHeldToTheLargestClump) {
+    auto reference = [](float v) {
+        return std::clamp(nearest<std::int64_t>(static_cast<double>(v)), std::int64_t{0}, detail::largest_clump);
+    };
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const float v : {0.0f, -0.0f, 0.5f, 0.49999997f, 1.5f, 2.5f, -2.5f, 1.0e-40f, 8388607.5f, 4503599627370496.0f,
+                          9007199254740992.0f, 3.0e16f, inf, -inf, std::numeric_limits<float>::quiet_NaN()})
+        EXPECT_EQ(detail::habitat_clump(v), reference(v)) << v;
+    for (std::uint32_t bits = 0; bits <= 0xFF800000u - 4099u; bits += 4099u) {
+        const float v = std::bit_cast<float>(bits);
+        ASSERT_EQ(detail::habitat_clump(v), reference(v)) << v;
+    }
 }
 
 TEST(Placement, SampledSquareIsDrawnOncePerModel) {
@@ -302,7 +342,7 @@ std::vector<std::vector<std::int32_t>> counts_after_each_species(bool forget, fl
     for (int sp = 1; sp <= 3; ++sp) {
         if (forget) s.reached.clear();
         s.place(sp);
-        after.push_back(s.wa.cell_counts.cells);
+        after.emplace_back(s.wa.cell_counts.cells.begin(), s.wa.cell_counts.cells.end());
         if (!s.reached.complete) continue;
         // The list names every cell the species occupies, each once.
         std::vector<std::uint32_t> listed(s.reached.cells.get(), s.reached.cells.get() + s.reached.count);
