@@ -4,13 +4,13 @@
 #include <exception>
 #include <map>
 #include <sstream>
-#include <streambuf>
 #include <string>
 #include <thread>
 
 #include "core/console.hpp"
 #include "core/program_end.hpp"
 #include "core/runtime_report.hpp"
+#include "core/string_buffer.hpp"
 #include "driver/model_pass.hpp"
 #include "input/settings_echo.hpp"
 #include "numerics/fixed_field.hpp"
@@ -47,33 +47,15 @@ public:
     std::map<std::string, std::string> files;
 
 private:
-    class Buffer : public std::streambuf {
-    public:
-        explicit Buffer(std::string& text) : text_(text) {}
-
-    protected:
-        int_type overflow(int_type c) override {
-            if (!traits_type::eq_int_type(c, traits_type::eof())) text_.push_back(traits_type::to_char_type(c));
-            return traits_type::not_eof(c);
-        }
-        std::streamsize xsputn(const char* s, std::streamsize n) override {
-            text_.append(s, static_cast<std::size_t>(n));
-            return n;
-        }
-
-    private:
-        std::string& text_;
-    };
     struct Sink : std::ostream {
         explicit Sink(std::string& text) : std::ostream(nullptr), buffer(text) { rdbuf(&buffer); }
-        Buffer buffer;
+        StringBuffer buffer;
     };
 };
 
 }  // namespace
 
-std::uint32_t seed_of_pass(const SessionOptions& options, std::uint32_t session_seed, long long row, int replicate) {
-    (void)options;
+std::uint32_t seed_of_pass(std::uint32_t session_seed, long long row, int replicate) {
     return run_seed(session_seed, static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(replicate));
 }
 

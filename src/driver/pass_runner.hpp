@@ -48,6 +48,6 @@ private:
 void print_pass_head(WorkArea& wa, bool run_seeds);
 
 // Seed word of a pass under --run-seeds; the dialogue's passes count as row 0.
-std::uint32_t seed_of_pass(const SessionOptions& options, std::uint32_t session_seed, long long row, int replicate);
+std::uint32_t seed_of_pass(std::uint32_t session_seed, long long row, int replicate);
 
 }  // namespace lorvenna

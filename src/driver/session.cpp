@@ -250,7 +250,7 @@ void set_up_pass(WorkArea& wa, const SessionOptions& options, std::uint32_t sess
     wa.replicate = replicate;
     wa.iteration = wa.answers.batch_run() ? static_cast<int>((row - 1) * k + replicate) : (k > 1 ? replicate : 0);
     if (options.run_seeds) {
-        wa.random.reseed(seed_of_pass(options, session_seed, row, replicate));
+        wa.random.reseed(seed_of_pass(session_seed, row, replicate));
         wa.derived.heterogeneity = 0.0f;
         wa.range_x = wa.range_y = 0.0f;
     }

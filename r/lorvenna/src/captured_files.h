@@ -11,27 +11,11 @@
 #include <string>
 
 #include "core/io_seam.hpp"
+#include "core/string_buffer.hpp"
 
 namespace lorvenna_r {
 
-// Appends everything written to a string it does not own.
-class StringBuffer : public std::streambuf {
-public:
-    explicit StringBuffer(std::string& text) : text_(text) {}
-
-protected:
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) text_.push_back(traits_type::to_char_type(c));
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        text_.append(s, static_cast<std::size_t>(n));
-        return n;
-    }
-
-private:
-    std::string& text_;
-};
+using lorvenna::StringBuffer;
 
 // Accepts every write and keeps nothing.
 class NullBuffer : public std::streambuf {
