@@ -22,6 +22,10 @@ public:
     CsvRow& real_or_na(bool defined, double value) { return defined ? real(value) : na(); }
     CsvRow& single_or_na(bool defined, float value) { return defined ? single(value) : na(); }
 
+    // Empties the row for the next one, keeping its storage: a long table
+    // is written without an allocation per row.
+    CsvRow& clear();
+
     const std::string& str() const { return line_; }
 
 private:

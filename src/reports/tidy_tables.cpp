@@ -144,14 +144,14 @@ void write_species_rows(ReportFile& file, const WorkArea& wa) {
     const bool sampled = wa.pass.sampled;
     const SampleTables& t = wa.samples;
     const bool ranged = wa.params.Range > 0.0f;
+    CsvRow row;
     for (std::size_t k = 0; k < wa.species.size(); ++k) {
         const SpeciesRow& s = wa.species[k];
         const bool tallied = sampled && k < t.in_square.size() && t.units > 0;
         int occupied = 0;
         for (int u = 0; tallied && u < t.units; ++u)
             occupied += t.counts[k * static_cast<std::size_t>(t.units) + static_cast<std::size_t>(u)] > 0 ? 1 : 0;
-        CsvRow row;
-        row.whole(wa.pass.run).whole(static_cast<std::int64_t>(s.number));
+        row.clear().whole(wa.pass.run).whole(static_cast<std::int64_t>(s.number));
         row.whole_or_na(s.weight > 0.0f, weight_class(s.weight)).single(s.weight).single(s.abundance);
         row.single_or_na(sampled, s.assigned);
         row.single_or_na(sampled && ranged, s.centre_x).single_or_na(sampled && ranged, s.centre_y);
@@ -204,9 +204,9 @@ void write_curve_rows(ReportFile& file, const WorkArea& wa, const SampleSizePass
     if (!file.is_open()) return;
     const SpeciesAreaRows& r = pass.rows;
     const bool octaves = is_design(wa.params.Method, "oct");
+    CsvRow row;
     for (std::size_t i = 0; i < static_cast<std::size_t>(pass.n) && i < r.area.size(); ++i) {
-        CsvRow row;
-        row.whole(wa.pass.run).whole(pass.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
+        row.clear().whole(wa.pass.run).whole(pass.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
         row.real(r.curve_species[i]).whole(r.endemics[i]).real(r.new_species[i]).real(r.cumulative[i]);
         row.whole(r.niches[i]);
         const bool inspected = octaves && i < series.blocks().size() && !series.blocks()[i].empty();
@@ -222,6 +222,7 @@ void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& s
     const Window& w = series.window();
     const bool cumulative_niches = is_design(wa.params.Method, "dep") || is_design(wa.params.Method, "lin");
     const std::size_t rows = t.units > 0 ? std::min(wa.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
+    CsvRow row;
     for (int u = 0; u < t.units; ++u) {
         const auto uu = static_cast<std::size_t>(u);
         const Block& b = series.blocks()[uu];
@@ -233,8 +234,7 @@ void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& s
             species += c > 0 ? 1 : 0;
         }
         const std::int64_t niches = cumulative_niches && u > 0 ? t.niches[uu] - t.niches[uu - 1] : t.niches[uu];
-        CsvRow row;
-        row.whole(wa.pass.run).whole(u + 1);
+        row.clear().whole(wa.pass.run).whole(u + 1);
         row.whole_or_na(!b.empty(), w.offset + b.x0).whole_or_na(!b.empty(), w.offset + b.y0);
         row.whole_or_na(!b.empty(), b.x1 - b.x0 + 1).whole(b.cells()).whole(niches).whole(species).whole(individuals);
         file.line(row.str());

@@ -106,6 +106,15 @@ SampleSeries::SampleSeries(const WorkArea& wa, bool with_truth)
         truth_.species_square += wa.samples.in_square[k] > 0 ? 1 : 0;
     }
     truth_.square_cells = static_cast<std::int64_t>(window_.square) * window_.square;
+    // A unit's true richness is the same in every sample size that takes it:
+    // counted once here rather than again for every sample size.
+    if (with_truth_ && !is_accumulating(design_)) {
+        const SampleCounts counts = counts_of(wa);
+        unit_species_.assign(static_cast<std::size_t>(std::max(units, 0)), 0);
+        for (int k = 0; k < counts.species; ++k)
+            for (int u = 0; u < counts.units && u < units; ++u)
+                unit_species_[static_cast<std::size_t>(u)] += counts.at(k, u) > 0 ? 1 : 0;
+    }
 }
 
 void SampleSeries::set_true_curve(const SampleCounts& counts, SampleSizePass& pass) const {
@@ -114,11 +123,9 @@ void SampleSeries::set_true_curve(const SampleCounts& counts, SampleSizePass& pa
     pass.true_species.assign(n, 0.0);
     if (!is_accumulating(design_)) {
         // Point i is unit i alone: its own cells and the species living in them.
-        for (std::size_t i = 0; i < n && i < blocks_.size(); ++i) {
+        for (std::size_t i = 0; i < n && i < blocks_.size() && i < unit_species_.size(); ++i) {
             pass.true_area[i] = static_cast<double>(blocks_[i].cells());
-            int present = 0;
-            for (int k = 0; k < counts.species; ++k) present += counts.at(k, static_cast<int>(i)) > 0 ? 1 : 0;
-            pass.true_species[i] = present;
+            pass.true_species[i] = unit_species_[i];
         }
         return;
     }

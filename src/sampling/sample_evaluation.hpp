@@ -88,6 +88,7 @@ private:
     Window window_;
     std::vector<Block> blocks_;
     std::vector<std::int64_t> distinct_;  // distinct cells of units 1..n at n-1
+    std::vector<int> unit_species_;       // true species of each unit alone (designs that do not accumulate)
     std::vector<int> sizes_;
     std::size_t next_ = 0;
     std::vector<int> order_;
