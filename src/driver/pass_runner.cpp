@@ -72,7 +72,25 @@ struct PassRunner::Job {
 
 PassRunner::PassRunner(WorkArea& session, const SessionOptions& options, ManifestWriter& manifest,
                        std::vector<const ReportFile*> tracked)
-    : session_(session), options_(options), manifest_(manifest), tracked_(std::move(tracked)) {}
+    : session_(session),
+      options_(options),
+      manifest_(manifest),
+      tracked_(std::move(tracked)),
+      free_cores_(std::max(options.jobs, 1)) {}
+
+void PassRunner::take_core() {
+    std::unique_lock lock(cores_mutex_);
+    core_freed_.wait(lock, [this] { return free_cores_ > 0; });
+    --free_cores_;
+}
+
+void PassRunner::free_core() {
+    {
+        std::lock_guard lock(cores_mutex_);
+        ++free_cores_;
+    }
+    core_freed_.notify_one();
+}
 
 PassRunner::~PassRunner() {
     for (auto& job : jobs_)
@@ -89,7 +107,9 @@ void PassRunner::run(bool print_head) {
         wa.release_pass_arrays();
         return;
     }
-    if (static_cast<int>(jobs_.size()) >= options_.jobs) {
+    // Up to twice as many passes as cores are under way: those beyond the
+    // cores wait for one, and a pass that has finished holds only its text.
+    if (static_cast<int>(jobs_.size()) >= 2 * options_.jobs) {
         std::unique_ptr<Job> oldest = std::move(jobs_.front());
         jobs_.pop_front();
         collect(*oldest);
@@ -146,7 +166,8 @@ void PassRunner::start_job(bool print_head) {
     wa.reports.habitat_grids = s.reports.habitat_grids;
     Job* j = job.get();
     const bool run_seeds = options_.run_seeds;
-    job->thread = std::thread([j, run_seeds, print_head] {
+    job->thread = std::thread([this, j, run_seeds, print_head] {
+        take_core();
         try {
             if (print_head) print_pass_head(*j->wa, run_seeds);
             j->built = run_model_pass(*j->wa);
@@ -154,6 +175,8 @@ void PassRunner::start_job(bool print_head) {
         } catch (...) {
             j->failure = std::current_exception();
         }
+        j->wa->release_pass_arrays();
+        free_core();
     });
     jobs_.push_back(std::move(job));
 }

@@ -2,8 +2,10 @@
 // Runs the passes of a session in order, one after the other or up to N at
 // once, each in a work area of its own, and writes what every pass wrote in
 // pass order, so the files are the same whatever N is.
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "driver/manifest.hpp"
@@ -34,12 +36,20 @@ private:
     void start_job(bool print_head);
     void collect(Job& job);
     void after_pass(const WorkArea& pass, bool built);
+    // At most `jobs` passes compute at once; a pass started ahead waits here
+    // for a free core, so a long pass does not leave the other cores idle
+    // while the passes after it wait to be written in order.
+    void take_core();
+    void free_core();
 
     WorkArea& session_;
     const SessionOptions& options_;
     ManifestWriter& manifest_;
     std::vector<const ReportFile*> tracked_;
     std::deque<std::unique_ptr<Job>> jobs_;
+    std::mutex cores_mutex_;
+    std::condition_variable core_freed_;
+    int free_cores_ = 0;
 };
 
 // The console lines that open a pass of a batch: the run time so far, a line
