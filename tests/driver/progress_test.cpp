@@ -186,15 +186,18 @@ protected:
 };
 
 TEST_F(ScriptedSweep, TerminalKeepsOneLineThatCountsEveryRunAndIsClearedAtTheEnd) {
-    write_sweep(batch_row({{"Areal", "200"}, {"SampA", "64"}, {"maxSa", "4"}, {"Species", "400"}, {"maxD", "2"},
+    write_sweep(batch_row({{"Areal", "200"}, {"SampA", "64"}, {"maxSa", "4"}, {"Species", "400"}, {"maxD", "4"},
                            {"Aggr", "1"}}));
     const Child shown = run_lorvenna(Screen::terminal, dir.path(), sweep("shown"));
     const Child quiet = run_lorvenna(Screen::pipe, dir.path(), sweep("quiet", {"--quiet", "--jobs", "2"}));
     ASSERT_TRUE(exited_ok(shown)) << shown.screen;
     ASSERT_TRUE(exited_ok(quiet)) << quiet.screen;
 
-    // Counts that come quicker than the line redraws may be passed over, but
-    // the line never counts back and its last drawing counts all six runs.
+    // The line never counts back and its last drawing counts all six runs.
+    // Count k waits for the next drawing when run k ends within a tenth of a
+    // second of the last one; it shows once run k + 1 has run longer than
+    // that, so every count shows that a run longer than 0.15 s follows
+    // (the runs' own times are in timings.csv).
     std::vector<int> counts;
     for (std::size_t at = shown.screen.find("/6 runs done in "); at != std::string::npos;
          at = shown.screen.find("/6 runs done in ", at + 1)) {
@@ -205,6 +208,18 @@ TEST_F(ScriptedSweep, TerminalKeepsOneLineThatCountsEveryRunAndIsClearedAtTheEnd
     ASSERT_FALSE(counts.empty()) << shown.screen;
     EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end())) << shown.screen;
     EXPECT_EQ(counts.back(), 6) << shown.screen;
+    const std::vector<std::string> timed = lines(file_text(dir.path() / "shown" / "timings.csv"));
+    ASSERT_EQ(timed.size(), 7U);
+    for (int k = 1; k < 6; ++k) {
+        double next_run = 0.0;
+        std::istringstream fields(timed[static_cast<std::size_t>(k + 1)]);
+        std::string field;
+        std::getline(fields, field, ',');  // the run
+        while (std::getline(fields, field, ',')) next_run += std::stod(field);
+        if (next_run > 0.15) {
+            EXPECT_NE(std::find(counts.begin(), counts.end(), k), counts.end()) << k << "/6 never shown";
+        }
+    }
     EXPECT_NE(shown.screen.find(", species "), std::string::npos);
     // The console lines on the same terminal are whole, none carries a piece
     // of the line, and the line is gone at the end.

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 namespace lorvenna::testing {
 namespace {
 
-std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A sweep of six rows (every design, some short rows) with two replicates.
 struct Sweep {
     TempDir dir;
@@ -65,7 +60,7 @@ void expect_same_files(const fs::path& a, const fs::path& b) {
         if (n != "timings.csv" && n != manifest_name) names.push_back(n);
     }
     ASSERT_GE(names.size(), 8u);
-    for (const std::string& n : names) EXPECT_TRUE(read_file(a / n) == read_file(b / n)) << n << " differs in " << b;
+    for (const std::string& n : names) EXPECT_TRUE(file_text(a / n) == file_text(b / n)) << n << " differs in " << b;
 }
 
 TEST(Sweep, PassesBesideEachOtherAndSlicesMergedEqualTheSerialRun) {
@@ -135,8 +130,8 @@ TEST(Sweep, ARunAloneFromItsSeedWordWritesWhatItWroteInTheSweep) {
         if (name == "timings.csv" || name == "runs.csv" || name == "species.csv" || name == "samples.csv" ||
             name == "curve.csv" || name == "units.csv")
             continue;  // the tables number the run, which differs
-        const std::string in_sweep = read_file(s / "whole" / name).substr(whole.runs[6].sizes[f], r.sizes[f] - whole.runs[6].sizes[f]);
-        const std::string by_itself = read_file(s / "alone" / name).substr(one.head[f]);
+        const std::string in_sweep = file_text(s / "whole" / name).substr(whole.runs[6].sizes[f], r.sizes[f] - whole.runs[6].sizes[f]);
+        const std::string by_itself = file_text(s / "alone" / name).substr(one.head[f]);
         EXPECT_EQ(by_itself.substr(by_itself.find('\n') + 1), in_sweep.substr(in_sweep.find('\n') + 1))
             << name << ": the pass's section, past the line that numbers it";
     }
@@ -155,7 +150,7 @@ TEST(Sweep, MergeRefusesFoldersThatDoNotBelongTogether) {
     const std::string a = slice("a", 1, 2, 99), b = slice("b", 3, 4, 99), c = slice("c", 5, 6, 99);
     const std::string other_seed = slice("d", 3, 4, 7);
     fs::copy(s / "b", s / "old");
-    std::string m = read_file(s / "old" / manifest_name);
+    std::string m = file_text(s / "old" / manifest_name);
     m.replace(m.find(LORVENNA_VERSION), std::string(LORVENNA_VERSION).size(), "0.9.0");
     std::ofstream(s / "old" / manifest_name, std::ios::trunc) << m;
     const struct {

@@ -48,13 +48,17 @@ int count_lines(const std::vector<std::string>& lines, const std::string& text) 
     return static_cast<int>(std::count(lines.begin(), lines.end(), text));
 }
 
+std::string file_text(const std::filesystem::path& file) {
+    std::ifstream f(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
 std::map<std::string, std::string> reproducible_files(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (name == "timings.csv" || name == "lorvenna-manifest.txt") continue;
-        std::ifstream f(entry.path(), std::ios::binary);
-        files[name] = std::string(std::istreambuf_iterator<char>(f), {});
+        files[name] = file_text(entry.path());
     }
     return files;
 }

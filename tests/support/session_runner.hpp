@@ -45,6 +45,9 @@ int count_lines(const std::vector<std::string>& lines, const std::string& text);
 // The files of a folder by name, less those that differ between two runs of
 // the same inputs: timings.csv (seconds) and the manifest (which records the
 // size of that table).
+// The bytes of a file; empty when it does not open.
+std::string file_text(const std::filesystem::path& file);
+
 std::map<std::string, std::string> reproducible_files(const std::filesystem::path& folder);
 
 // A fresh directory under the temporary directory, removed with everything in it.
