@@ -78,10 +78,14 @@ PassRunner::PassRunner(WorkArea& session, const SessionOptions& options, Manifes
       tracked_(std::move(tracked)),
       free_cores_(std::max(options.jobs, 1)) {}
 
-void PassRunner::take_core() {
+void PassRunner::take_core(long long ticket) {
     std::unique_lock lock(cores_mutex_);
-    core_freed_.wait(lock, [this] { return free_cores_ > 0; });
+    waiting_.insert(ticket);
+    core_freed_.wait(lock, [this, ticket] { return free_cores_ > 0 && *waiting_.begin() == ticket; });
+    waiting_.erase(waiting_.begin());
     --free_cores_;
+    lock.unlock();
+    core_freed_.notify_all();  // the next in line may find a core free too
 }
 
 void PassRunner::free_core() {
@@ -89,7 +93,7 @@ void PassRunner::free_core() {
         std::lock_guard lock(cores_mutex_);
         ++free_cores_;
     }
-    core_freed_.notify_one();
+    core_freed_.notify_all();
 }
 
 PassRunner::~PassRunner() {
@@ -166,8 +170,9 @@ void PassRunner::start_job(bool print_head) {
     wa.reports.habitat_grids = s.reports.habitat_grids;
     Job* j = job.get();
     const bool run_seeds = options_.run_seeds;
-    job->thread = std::thread([this, j, run_seeds, print_head] {
-        take_core();
+    const long long ticket = ++tickets_;
+    job->thread = std::thread([this, j, run_seeds, print_head, ticket] {
+        take_core(ticket);
         try {
             if (print_head) print_pass_head(*j->wa, run_seeds);
             j->built = run_model_pass(*j->wa);

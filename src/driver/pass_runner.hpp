@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "driver/manifest.hpp"
@@ -38,8 +39,10 @@ private:
     void after_pass(const WorkArea& pass, bool built);
     // At most `jobs` passes compute at once; a pass started ahead waits here
     // for a free core, so a long pass does not leave the other cores idle
-    // while the passes after it wait to be written in order.
-    void take_core();
+    // while the passes after it wait to be written in order.  Waiting passes
+    // get a core in pass order (`ticket`), so the pass to be written next is
+    // never the one left waiting.
+    void take_core(long long ticket);
     void free_core();
 
     WorkArea& session_;
@@ -50,6 +53,8 @@ private:
     std::mutex cores_mutex_;
     std::condition_variable core_freed_;
     int free_cores_ = 0;
+    std::set<long long> waiting_;  // tickets of the passes waiting for a core
+    long long tickets_ = 0;
 };
 
 // The console lines that open a pass of a batch: the run time so far, a line
