@@ -30,6 +30,7 @@ add_test(NAME r_tests
          COMMAND ${LORVENNA_RSCRIPT} ${CMAKE_SOURCE_DIR}/r/run_tests.R ${CMAKE_SOURCE_DIR}/r/lorvenna/tests/testthat)
 set_tests_properties(r_tests PROPERTIES TIMEOUT 900
                      ENVIRONMENT "R_LIBS=${LORVENNA_R_LIBRARY};LORVENNA_BINARY=$<TARGET_FILE:lorvenna>")
+add_test(NAME r_configure COMMAND bash ${CMAKE_SOURCE_DIR}/r/configure_test.sh)
 add_test(NAME r_check
          COMMAND bash ${CMAKE_SOURCE_DIR}/r/check_package.sh ${CMAKE_BINARY_DIR}/r-check)
 set_tests_properties(r_check PROPERTIES TIMEOUT 1800 ENVIRONMENT "MAKEFLAGS=-j2")
