@@ -10,7 +10,7 @@
 #include "core/console.hpp"
 #include "core/program_end.hpp"
 #include "core/runtime_report.hpp"
-#include "core/string_buffer.hpp"
+#include "core/memory_files.hpp"
 #include "driver/model_pass.hpp"
 #include "input/settings_echo.hpp"
 #include "numerics/fixed_field.hpp"
@@ -33,27 +33,6 @@ void print_pass_head(WorkArea& wa, bool run_seeds) {
                     std::to_string(wa.replicate) + ", seed word " + seed + " (alone: --seed " + seed +
                     (wa.answers.batch_run() ? " --rows " + row + ":" + row : std::string()) + ")");
 }
-
-namespace {
-
-// Files a pass writes while it runs beside others, kept in memory by name.
-class MemoryFiles : public FileSystem {
-public:
-    std::unique_ptr<std::ostream> create(const std::filesystem::path& path) override {
-        std::string& text = files[path.filename().string()];
-        text.clear();
-        return std::make_unique<Sink>(text);
-    }
-    std::map<std::string, std::string> files;
-
-private:
-    struct Sink : std::ostream {
-        explicit Sink(std::string& text) : std::ostream(nullptr), buffer(text) { rdbuf(&buffer); }
-        StringBuffer buffer;
-    };
-};
-
-}  // namespace
 
 std::uint32_t seed_of_pass(std::uint32_t session_seed, long long row, int replicate) {
     return run_seed(session_seed, static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(replicate));
@@ -200,7 +179,7 @@ void PassRunner::collect(Job& job) {
         to << messages;
         to.flush();
     }
-    for (const auto& [name, text] : job.files.files) {
+    for (const auto& [name, text] : job.files.outputs) {
         ReportFile* report = nullptr;
         for (ReportFile* f : session_.reports.all())
             if (f->name() == name) report = f;

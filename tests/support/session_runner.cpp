@@ -40,7 +40,7 @@ SessionResult run_script(const SessionScript& script) {
         result.status = run_session(io, script.seed, observe);
     }
     result.console = out.str();
-    for (const auto& [name, buffer] : files.outputs) result.files[name] = buffer.text;
+    for (const auto& [name, text] : files.outputs) result.files[name] = text;
     return result;
 }
 

@@ -44,7 +44,7 @@ std::string run_of(const std::string& name, const std::string& head) {
 // [[Rcpp::export(name = ".engine_run")]]
 Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode,
                       double seed, int replicates, bool habitat, double map_species, bool progress) {
-    lorvenna_r::CapturedFiles files;
+    lorvenna::MemoryFiles files = lorvenna_r::captured_files();
     files.inputs[batch_name] = batch;
     lorvenna::SessionOptions options;
     options.seed = static_cast<std::uint32_t>(seed);
@@ -94,7 +94,7 @@ Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, b
 // The template batch file the engine writes in mode "b".
 // [[Rcpp::export(name = ".engine_template")]]
 std::string engine_template() {
-    lorvenna_r::CapturedFiles files;
+    lorvenna::MemoryFiles files = lorvenna_r::captured_files();
     lorvenna::SessionOptions options;
     options.seed = 1;
     options.mode = lorvenna::keyword("b");
