@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes the golden sessions anew from the current build: every report file
-# and the console transcript under tests/golden/<session>/out.  Run it only
+# Writes the golden sessions anew from the current build: every report file,
+# every tidy table and the console transcript under tests/golden/<session>/out.  Run it only
 # when a change of results is intended, read `git diff tests/golden`, and say
 # in the commit why the results changed.
 set -euo pipefail

@@ -27,7 +27,8 @@ struct GoldenSession {
 };
 
 // Each session reads in/answers.txt as its console input and the other files
-// of in/ as its input files; out/ holds console.txt and every report file.
+// of in/ as its input files; out/ holds console.txt, every report file and
+// every tidy table.
 const GoldenSession sessions[] = {
     {"every_design", 2026, 0},       // batch of the five designs with grid, map and cells files
     {"model_dialogue", 424242, 0},   // mode m through the dialogue: fluctuations, re-prompts, relative abundances
@@ -69,7 +70,33 @@ std::string unified_diff(const std::string& name, const std::string& expected, c
 
 class Golden : public ::testing::TestWithParam<GoldenSession> {};
 
-TEST_P(Golden, SessionReproducesItsReportsAndConsole) {
+// The files a session wrote and its console, by file name.
+std::map<std::string, std::string> outputs_of(const SessionResult& r) {
+    std::map<std::string, std::string> files = r.files;
+    files["console.txt"] = r.console;
+    return files;
+}
+
+// Compares what a session wrote with the expected files, file by file.
+void expect_files(const std::string& what, const std::map<std::string, std::string>& expected,
+                  const std::map<std::string, std::string>& actual) {
+    for (const auto& [name, text] : expected) {
+        const auto it = actual.find(name);
+        if (it == actual.end())
+            ADD_FAILURE() << what << ": the session wrote no " << name;
+        else if (it->second != text)
+            ADD_FAILURE() << what << ": " << name << " differs\n" << unified_diff(name, text, it->second);
+    }
+    for (const auto& [name, text] : actual)
+        if (expected.count(name) == 0) ADD_FAILURE() << what << ": the session wrote " << name << ", not expected";
+}
+
+bool is_table(const std::string& name) { return name.size() > 4 && name.compare(name.size() - 4, 4, ".csv") == 0; }
+
+// Every session runs twice: as the console dialogue alone, and with the tidy
+// tables beside the reports.  The reports and the console are the same both
+// times; the tables (all but timings.csv, which holds seconds) are golden too.
+TEST_P(Golden, SessionReproducesItsReportsTablesAndConsole) {
     const GoldenSession& s = GetParam();
     const fs::path in = golden_dir(s.name) / "in", out = golden_dir(s.name) / "out";
     SessionScript script;
@@ -80,29 +107,31 @@ TEST_P(Golden, SessionReproducesItsReportsAndConsole) {
             script.inputs[entry.path().filename().string()] = read_file(entry.path());
     ASSERT_FALSE(script.answers.empty()) << "no answers in " << in;
 
-    const SessionResult r = run_script(script);
-    EXPECT_EQ(r.status, s.status);
-    std::map<std::string, std::string> actual = r.files;
-    actual["console.txt"] = r.console;
+    const SessionResult plain = run_script(script);
+    EXPECT_EQ(plain.status, s.status);
+    SessionOptions tidy;
+    tidy.tidy = true;
+    script.options = tidy;
+    const SessionResult with_tables = run_script(script);
+    EXPECT_EQ(with_tables.status, s.status);
+    std::map<std::string, std::string> tables = outputs_of(with_tables);
+    tables.erase("timings.csv");
 
     if (std::getenv("LORVENNA_UPDATE_GOLDEN") != nullptr) {
         fs::remove_all(out);
         fs::create_directories(out);
-        for (const auto& [name, text] : actual) write_file(out / name, text);
+        for (const auto& [name, text] : tables) write_file(out / name, text);
         return;
     }
     ASSERT_TRUE(fs::is_directory(out)) << "no golden files for " << s.name << ": run scripts/update_golden.sh";
-    std::map<std::string, std::string> expected;
-    for (const auto& entry : fs::directory_iterator(out)) expected[entry.path().filename().string()] = read_file(entry.path());
-    for (const auto& [name, text] : expected) {
-        const auto it = actual.find(name);
-        if (it == actual.end())
-            ADD_FAILURE() << s.name << ": the session wrote no " << name;
-        else if (it->second != text)
-            ADD_FAILURE() << s.name << ": " << name << " differs\n" << unified_diff(name, text, it->second);
+    std::map<std::string, std::string> expected, reports;
+    for (const auto& entry : fs::directory_iterator(out)) {
+        const std::string name = entry.path().filename().string();
+        expected[name] = read_file(entry.path());
+        if (!is_table(name)) reports[name] = expected[name];
     }
-    for (const auto& [name, text] : actual)
-        if (expected.count(name) == 0) ADD_FAILURE() << s.name << ": the session wrote " << name << ", not expected";
+    expect_files(std::string(s.name) + " with tables", expected, tables);
+    expect_files(s.name, reports, outputs_of(plain));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, Golden, ::testing::ValuesIn(sessions),
