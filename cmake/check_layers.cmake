@@ -3,7 +3,7 @@
 #   numerics < core < work_area.hpp < statistics < community < landscape
 #   < placement < sampling < reports < input < batch < driver < main.cpp
 # Run as: cmake -DSOURCE_DIR=<repo>/src -P check_layers.cmake
-set(LAYERS numerics core work_area statistics community landscape placement sampling reports input batch driver main)
+set(LAYERS numerics core data work_area statistics community landscape placement sampling reports input batch driver main)
 
 function(layer_of path out)
   if(path MATCHES "^work_area\\.hpp$")

@@ -50,12 +50,6 @@ std::string excerpt(const Keyword& k, std::size_t count) {
     return s;
 }
 
-bool one_of(const Keyword& k, std::initializer_list<std::string_view> accepted) {
-    for (auto a : accepted)
-        if (k == keyword(a)) return true;
-    return false;
-}
-
 std::string file_label(const WorkArea& wa) {
     return wa.batch_file_name.empty() ? std::string("the batch file") : "the batch file " + printable(wa.batch_file_name);
 }
@@ -85,7 +79,8 @@ Decoder real_column(float ParameterSet::*member) {
     };
 }
 
-Decoder keyword_column(Keyword ParameterSet::*member) {
+template <typename Kind>
+Decoder keyword_column(Choice<Kind> ParameterSet::*member) {
     return [member](ParameterSet& p, const std::string& token) {
         p.*member = keyword(token);  // the first 7 characters are kept
         return true;
@@ -170,8 +165,8 @@ void check_row(ParameterSet& p, int grid_side) {
         refuse(" Error while reading min. sample size: ", int_field_min(p.minSa, 3));
     if (p.StepSa < 1 || p.StepSa > p.maxSa) refuse(" Error while reading step width: ", int_field_min(p.StepSa, 3));
     if (p.Sampfac < 1 || p.Sampfac > 10) refuse(" Error while reading sample factor ", int_field_min(p.Sampfac, 2));
-    if (!one_of(p.Method, {"seq", "dep", "ind", "oct", "lin"}))
-        refuse(" Error while reading method of sampling: ", excerpt(p.Method, 3));
+    if (p.Method == Design::other)
+        refuse(" Error while reading method of sampling: ", excerpt(p.Method.text(), 3));
     if (p.Species < 1) refuse(" Error while reading No. species: ", int_field_min(p.Species, 3));
     if (p.maxD > 0.0f && p.minD > p.maxD) refuse(" Error while reading min. density: ", real_field_min(p.minD, 9, 5));
     if (p.Dfluc < -1.0f || p.Dfluc > 1.0f)
@@ -180,9 +175,9 @@ void check_row(ParameterSet& p, int grid_side) {
         refuse(" Error while reading mean of density fluct.: ", real_field_min(p.Flucmy, 7, 2));
     if (p.Flucvar < 0.0f || p.Flucvar > 1.0f)
         refuse(" Error while reading standard deviation of density fluct.: ", real_field_min(p.Flucvar, 7, 2));
-    if (!one_of(p.DWD, {"logn", "normal", "linear", "rnd", "power"}))
-        refuse(" Error while reading DWD distribution: ", excerpt(p.DWD, 6));
-    if (!one_of(p.SWD, {"normal", "logn"})) refuse(" Error while reading SWD distribution: ", excerpt(p.SWD, 6));
+    if (p.DWD == DensityForm::other)
+        refuse(" Error while reading DWD distribution: ", excerpt(p.DWD.text(), 6));
+    if (p.SWD == WeightForm::other) refuse(" Error while reading SWD distribution: ", excerpt(p.SWD.text(), 6));
     if (p.Class < 0 || (p.Class > max_weight_classes && p.Species >= p.Class))
         refuse(" Error while reading No. of weight classes: ", int_field_min(p.Class, 2));
     if (p.SWDmy < 1.0f || p.SWDmy > 50.0f) refuse(" Error while reading mean of SWD: ", real_field_min(p.SWDmy, 5, 2));
@@ -203,12 +198,12 @@ void check_row(ParameterSet& p, int grid_side) {
     if (p.Scale2 <= 0.0f) refuse(" Error while reading the second fractal coefficient: ", real_field_min(p.Scale2, 7, 2));
     if (p.Range < 0.0f) refuse(" Error while reading range coefficient: ", real_field_min(p.Range, 7, 2));
     if (p.HabGrad < 0.0f) refuse(" Error while reading coefficient of habitat gradient: ", real_field_min(p.HabGrad, 7, 2));
-    if (!one_of(p.DivInd, {"sha", "simp", "evar"}))
-        refuse(" Error while reading diversity index: ", excerpt(p.DivInd, 6));
-    if (!one_of(p.RndHet, {"rnd", "fix"}))
-        refuse(" Error while reading fixed placing parameter: ", excerpt(p.RndHet, 3));
-    if (!one_of(p.GridHet, {"rnd", "fix"}))
-        refuse(" Error while reading fixed grid heterogeneity: ", excerpt(p.GridHet, 3));
+    if (p.DivInd == DiversityIndex::other)
+        refuse(" Error while reading diversity index: ", excerpt(p.DivInd.text(), 6));
+    if (p.RndHet == Heterogeneity::other)
+        refuse(" Error while reading fixed placing parameter: ", excerpt(p.RndHet.text(), 3));
+    if (p.GridHet == Heterogeneity::other)
+        refuse(" Error while reading fixed grid heterogeneity: ", excerpt(p.GridHet.text(), 3));
 }
 
 }  // namespace
@@ -242,7 +237,7 @@ void read_and_settle_row(WorkArea& wa, bool console) {
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
     if (console) warn_if_no_fractal_grid(wa.io, p);
     d.grid_side = grid_side_for(p);
-    if (console && is_midpoint_grid(p.Fractal)) print_rescaling(wa.io, d.grid_side);
+    if (console && is_midpoint_grid(p.Fractal.kind())) print_rescaling(wa.io, d.grid_side);
     check_row(p, d.grid_side);
     derive_sample_sizes(p, d, true);
     d.species = p.Species;

@@ -40,7 +40,7 @@ std::string settle_without_pass(WorkArea& wa, bool verify) {
         d.classes = classes.classes;
         d.swd_mean = classes.mean;
         d.swd_sd = classes.sd;
-        if (verify && !class_frequencies(p.SWD, classes, d.species, wa.class_freq))
+        if (verify && !class_frequencies(p.SWD.kind(), classes, d.species, wa.class_freq))
             failure = " Error while assigning the weight-classes";
     }
     d.fractal_coefficient = fractal_coefficient(p);

@@ -26,11 +26,11 @@ WeightClasses fit_weight_classes(const ParameterSet& p, int species_count) {
     return w;
 }
 
-bool class_frequencies(const Keyword& swd, const WeightClasses& w, int species_count,
+bool class_frequencies(WeightForm swd, const WeightClasses& w, int species_count,
                        std::array<float, max_weight_classes + 1>& freq) {
     freq.fill(0.0f);
     const int classes = std::clamp(w.classes, 0, max_weight_classes);
-    const bool logn = swd == keyword("logn");
+    const bool logn = swd == WeightForm::logn;
     const float root_two_pi = std::sqrt(two_pi_single);
     // Position of class i on the axis of the species-weight distribution.
     auto position = [logn](int i) {
@@ -92,24 +92,31 @@ void WeightSequence::next(const std::array<float, max_weight_classes + 1>& freq)
     weight = w;
 }
 
-float undisturbed_abundance(const Keyword& dwd, float w, float max_ind, float a, float b, bool& known) {
+float undisturbed_abundance(DensityForm dwd, float w, float max_ind, float a, float b, bool& known) {
     known = true;
     // A zero deviation of the normal forms is the limit of a vanishing spread.
     auto bell = [b](float d) {
         const float two_var = 2.0f * b * b;
         return two_var > 0.0f ? std::exp(-(d * d) / two_var) : (d == 0.0f ? 1.0f : 0.0f);
     };
-    if (dwd == keyword("linear")) return max_ind - (w - 1.0f) * a;
-    if (dwd == keyword("normal")) return bell(w - a) * max_ind;
-    if (dwd == keyword("logn")) {
-        const float wl = w > 0.0f ? w : 1.0f;
-        return bell(std::log(wl) - a) * max_ind / wl;
+    switch (dwd) {
+        case DensityForm::linear:
+            return max_ind - (w - 1.0f) * a;
+        case DensityForm::normal:
+            return bell(w - a) * max_ind;
+        case DensityForm::logn: {
+            const float wl = w > 0.0f ? w : 1.0f;
+            return bell(std::log(wl) - a) * max_ind / wl;
+        }
+        case DensityForm::power: {
+            const float x = std::pow(w, -a) * max_ind;
+            return x > 0.0f && std::isfinite(x) ? x : 1.0f;
+        }
+        case DensityForm::random:
+            return max_ind;
+        case DensityForm::other:
+            break;
     }
-    if (dwd == keyword("power")) {
-        const float x = std::pow(w, -a) * max_ind;
-        return x > 0.0f && std::isfinite(x) ? x : 1.0f;
-    }
-    if (dwd == keyword("rnd")) return max_ind;
     known = false;
     return 0.0f;
 }
@@ -125,12 +132,12 @@ float fluctuation_factor(RandomStream& random, const ParameterSet& p, double r2)
     }
 }
 
-float fluctuated_abundance(const Keyword& dwd, float x, float f, bool log_type) {
+float fluctuated_abundance(DensityForm dwd, float x, float f, bool log_type) {
     if (!log_type) return (x - 1.0f) * f;
     float base = x;
-    if (dwd == keyword("linear") || dwd == keyword("rnd")) {
+    if (dwd == DensityForm::linear || dwd == DensityForm::random) {
         if (base <= 0.0f) base = 1.0f;
-    } else if (dwd == keyword("normal") || dwd == keyword("logn")) {
+    } else if (dwd == DensityForm::normal || dwd == DensityForm::logn) {
         if (base < 1e-7f) base = 1e-7f;
     }
     return std::exp(f * std::log(base) - 1.0f);
@@ -174,13 +181,13 @@ CommunityOutcome build_community(WorkArea& wa) {
     d.classes = classes.classes;
     d.swd_mean = classes.mean;
     d.swd_sd = classes.sd;
-    if (!class_frequencies(p.SWD, classes, d.species, wa.class_freq))
+    if (!class_frequencies(p.SWD.kind(), classes, d.species, wa.class_freq))
         return abandon(wa, outcome, "Error while assigning the weight-classes");
     outcome.weight_classes = std::clamp(d.classes, 0, max_weight_classes);
 
     const int species = std::max(0, d.species);
     wa.species.assign(static_cast<std::size_t>(species), SpeciesRow{});
-    const bool frozen = p.DWD == keyword("linear") && p.DWDmy == 0.0f && p.DWDvar == 0.0f;
+    const bool frozen = p.DWD == DensityForm::linear && p.DWDmy == 0.0f && p.DWDvar == 0.0f;
     WeightSequence weights;
     for (int s = 1; s <= species; ++s) {
         SpeciesRow& row = wa.species[static_cast<std::size_t>(s - 1)];
@@ -195,10 +202,10 @@ CommunityOutcome build_community(WorkArea& wa) {
         if (weights.weight <= 0.0f) continue;  // no class left for this species
 
         bool known = true;
-        const float x = undisturbed_abundance(p.DWD, weights.weight, max_ind, p.DWDmy, p.DWDvar, known);
+        const float x = undisturbed_abundance(p.DWD.kind(), weights.weight, max_ind, p.DWDmy, p.DWDvar, known);
         if (!known) return abandon(wa, outcome, "Error with the DWD-function");
         if (frozen) f = 0.0f;
-        float n = fluctuated_abundance(p.DWD, x, f, r2 <= static_cast<double>(p.Dfluc));
+        float n = fluctuated_abundance(p.DWD.kind(), x, f, r2 <= static_cast<double>(p.Dfluc));
         if (!std::isfinite(n)) n = 0.0f;
         const float a = p.Dfluc < 0.0f ? x : n;
 
@@ -235,7 +242,7 @@ CommunityStatistics statistics_of_community(const WorkArea& wa) {
         weights.push_back(row.weight);
         abundances.push_back(static_cast<double>(sampling ? row.assigned : row.abundance));
     }
-    return community_statistics(weights, abundances, wa.params.DivInd);
+    return community_statistics(weights, abundances, wa.params.DivInd.kind());
 }
 
 }  // namespace lorvenna

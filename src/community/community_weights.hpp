@@ -23,7 +23,7 @@ WeightClasses fit_weight_classes(const ParameterSet& p, int species);
 // Expected species per doubling class, scaled to add up to `species`, then moved
 // down so that class 1 is the first class holding at least half a species.
 // Entries beyond the moved classes are 0.  False when no class qualifies.
-bool class_frequencies(const Keyword& swd, const WeightClasses& classes, int species,
+bool class_frequencies(WeightForm swd, const WeightClasses& classes, int species,
                        std::array<float, max_weight_classes + 1>& freq);
 
 // Body weights through the doubling classes: the n species of class k get
@@ -38,8 +38,8 @@ struct WeightSequence {
 };
 
 // Undisturbed abundance of a species of weight w for a density-weight form;
-// known is false for a keyword outside the five forms.
-float undisturbed_abundance(const Keyword& dwd, float w, float max_ind, float a, float b, bool& known);
+// known is false outside the five forms.
+float undisturbed_abundance(DensityForm dwd, float w, float max_ind, float a, float b, bool& known);
 
 // The density fluctuation factor: a uniform draw when Flucvar is 0, otherwise
 // normal deviates around Flucmy, negative ones redrawn and values above 1.1
@@ -48,6 +48,6 @@ float fluctuation_factor(RandomStream& random, const ParameterSet& p, double r2)
 
 // Abundance with fluctuation: log-type exp(f ln x - 1) on a floored base, or
 // linear type (x - 1) f.
-float fluctuated_abundance(const Keyword& dwd, float x, float f, bool log_type);
+float fluctuated_abundance(DensityForm dwd, float x, float f, bool log_type);
 
 }  // namespace lorvenna

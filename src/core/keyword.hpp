@@ -17,8 +17,4 @@ inline Keyword keyword(std::string_view text, std::size_t width = 7) {
 
 inline bool is_keyword(const Keyword& value, std::string_view text) { return value == keyword(text, value.size()); }
 
-// The fractal grids built by displacing midpoints, "rmd" and "dsq": their side
-// is 2^k + 1, their Scale1 a fractal dimension between 2 and 3.
-inline bool is_midpoint_grid(const Keyword& fractal) { return is_keyword(fractal, "rmd") || is_keyword(fractal, "dsq"); }
-
 }  // namespace lorvenna

@@ -20,7 +20,7 @@ long long rmd_grid_side(long long side) {
 }
 
 int grid_side_for(const ParameterSet& p) {
-    if (!is_midpoint_grid(p.Fractal)) return p.Areal;
+    if (!is_midpoint_grid(p.Fractal.kind())) return p.Areal;
     const long long side = rmd_grid_side(p.Areal);
     return (side < 0 || side > count_limit) ? static_cast<int>(count_limit) : static_cast<int>(side);
 }
@@ -30,7 +30,7 @@ void print_rescaling(Io& io, int side) {
 }
 
 void clamp_fractal_dimension(ParameterSet& p) {
-    if (!is_midpoint_grid(p.Fractal)) return;
+    if (!is_midpoint_grid(p.Fractal.kind())) return;
     if (p.Scale1 < 2.0f) p.Scale1 = 2.0f;
     if (p.Scale1 > 3.0f) p.Scale1 = 3.0f;
 }

@@ -60,8 +60,6 @@ Keyword ask_keyword_of(Io& io, const Lines& prompt, std::initializer_list<std::s
     }
 }
 
-bool is(const Keyword& k, std::string_view text) { return k == keyword(text); }
-
 void ask_grid_sides(WorkArea& wa) {
     ParameterSet& p = wa.params;
     p.Areal = ask_integer(wa.io, free_lines({"Length of the total grid "}), [](long long v) { return v >= 2; });
@@ -79,7 +77,7 @@ void ask_sampling_design(WorkArea& wa) {
                                           "random dependent (dep), or sampling a diagonal of the grid (lin)"}),
                               {"lin", "oct", "ind", "dep", "seq"});
     auto one_to_ten = [](long long v) { return v >= 1 && v <= 10; };
-    if (is(p.Method, "ind") || is(p.Method, "oct")) {
+    if (p.Method == Design::independent || p.Method == Design::octaves) {
         // A bad number of reshufflings repeats both prompts.
         for (;;) {
             p.Sampfac = ask_integer(wa.io, free_lines({"Unit of sampling (1 to 10 cells)"}), one_to_ten);
@@ -110,17 +108,18 @@ void ask_habitat(WorkArea& wa) {
     p.AreaHet = ask_real(wa.io, free_lines({"Degree of habitat heterogeneity? 0 if no heterogeneity"}), non_negative);
     show(wa.io, free_lines({"Which kind of fractal grid?", "Superposition (super) or random midpoint displacement (rmd)",
                          "Default is rmd"}));
-    p.Fractal = keyword(read_answer_line(wa.io));
-    if (p.Fractal == keyword("")) p.Fractal = keyword("rmd");  // an empty answer keeps the default
-    if (p.AreaHet == 0.0f) p.Fractal = keyword("");
+    Keyword fractal = keyword(read_answer_line(wa.io));
+    if (fractal == keyword("")) fractal = keyword("rmd");  // an empty answer keeps the default
+    if (p.AreaHet == 0.0f) fractal = keyword("");
+    p.Fractal = fractal;
     warn_if_no_fractal_grid(wa.io, p);
-    const bool super = is(p.Fractal, "super");
+    const bool super = p.Fractal == FractalKind::super;
     p.Scale1 = ask_real(wa.io,
                         free_lines({"Fractal grid? For super: enter the first fractal coefficient (>1)",
                                     "Enter 1 for no fractality",
                                     "Fractal grid? For rmd: enter the fractal dimension (between 2 and 3)"}),
                         [super](float v) { return !super || v >= 1.0f; });
-    if (is_midpoint_grid(p.Fractal)) {
+    if (is_midpoint_grid(p.Fractal.kind())) {
         clamp_fractal_dimension(p);
         wa.derived.grid_side = grid_side_for(p);
         print_rescaling(wa.io, wa.derived.grid_side);
@@ -164,12 +163,12 @@ void ask_densities(WorkArea& wa) {
 void ask_dwd_values(WorkArea& wa, float bound) {
     ParameterSet& p = wa.params;
     auto within = [bound](float lowest) { return [bound, lowest](float v) { return v >= lowest && v <= bound; }; };
-    if (is(p.DWD, "power")) {
+    if (p.DWD == DensityForm::power) {
         p.DWDmy = ask_real(wa.io, free_lines({"Value of exponent of power DWD-distribution"}), within(0.0f));
-    } else if (is(p.DWD, "linear")) {
+    } else if (p.DWD == DensityForm::linear) {
         p.DWDmy = ask_real(wa.io, free_lines({"Value of slope of the linear DWD-distribution"}), within(0.0f));
-    } else if (is(p.DWD, "normal") || is(p.DWD, "logn")) {
-        const bool normal = is(p.DWD, "normal");
+    } else if (p.DWD == DensityForm::normal || p.DWD == DensityForm::logn) {
+        const bool normal = p.DWD == DensityForm::normal;
         p.DWDmy = ask_real(wa.io, free_lines({normal ? "Mean of normal DWD-distribution" : "Mean of log-normal DWD-distribution"}),
                            within(1.0f));
         p.DWDvar = ask_real(wa.io,
@@ -202,7 +201,7 @@ void ask_community(WorkArea& wa) {
     p.Class = ask_integer(wa.io, {" Number of weight classes? (max.: " + int_field(max_weight_classes, 2) + ")"},
                           [](long long v) { return v >= 1 && v <= max_weight_classes; });
     const float bound = dwd_bound(p.Class);
-    const bool has_values = is(p.DWD, "power") || is(p.DWD, "linear") || is(p.DWD, "normal") || is(p.DWD, "logn");
+    const bool has_values = p.DWD != DensityForm::random;
     while (has_values && (p.DWDmy > bound || p.DWDvar > bound)) ask_dwd_values(wa, bound);
     p.SWDmy = ask_real(wa.io, free_lines({"Mean of species-weight distribution?"}),
                        [](float v) { return v >= 1.0f && v <= 50.0f; });
@@ -214,7 +213,8 @@ void apply_rank_order_presets(WorkArea& wa) {
     ParameterSet& p = wa.params;
     p.Species = wa.rank_order.head_species;
     p.Dfluc = p.Flucmy = p.Flucvar = 1.0f;
-    p.DWD = p.SWD = keyword("   none");
+    p.DWD = keyword("   none");
+    p.SWD = keyword("   none");
     p.Class = 1;
     p.SWDmy = p.SWDvar = p.DWDmy = p.DWDvar = 1.0f;
 }

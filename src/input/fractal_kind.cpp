@@ -8,8 +8,8 @@
 namespace lorvenna {
 
 void warn_if_no_fractal_grid(Io& io, const ParameterSet& p) {
-    if (!(p.AreaHet > 0.0f) || is_midpoint_grid(p.Fractal) || is_keyword(p.Fractal, "super")) return;
-    std::string kind = printable(p.Fractal);
+    if (!(p.AreaHet > 0.0f) || p.Fractal.kind() != FractalKind::other) return;
+    std::string kind = printable(p.Fractal.text());
     while (!kind.empty() && kind.back() == ' ') kind.pop_back();
     warn(io, "No fractal grid is built: the kind \"" + kind +
                 "\" is none of rmd, dsq and super, so the habitat stays flat whatever its heterogeneity");

@@ -36,11 +36,11 @@ float integer_power(float base, int exponent) {
 
 void build_habitat_grid(SquareArray<float>& habitat, const ParameterSet& p, const DerivedValues& d,
                         RandomStream& random) {
-    if (is_keyword(p.Fractal, "rmd"))
+    if (p.Fractal == FractalKind::rmd)
         build_rmd_grid(habitat, p, d, random);
-    else if (is_keyword(p.Fractal, "dsq"))
+    else if (p.Fractal == FractalKind::dsq)
         build_dsq_grid(habitat, p, d, random);
-    else if (is_keyword(p.Fractal, "super"))
+    else if (p.Fractal == FractalKind::super)
         build_super_grid(habitat, p, d, random);
 }
 

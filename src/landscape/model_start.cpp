@@ -6,7 +6,7 @@
 
 namespace lorvenna {
 
-float fractal_coefficient(const ParameterSet& p) { return is_midpoint_grid(p.Fractal) ? 3.0f - p.Scale1 : p.Scale1; }
+float fractal_coefficient(const ParameterSet& p) { return is_midpoint_grid(p.Fractal.kind()) ? 3.0f - p.Scale1 : p.Scale1; }
 
 float niche_level(const ParameterSet& p) { return static_cast<float>(nearest<std::int64_t>(p.NicheNo / 2.0f)); }
 
@@ -20,7 +20,7 @@ void start_model(const ParameterSet& p, DerivedValues& d, RandomStream& random, 
 
     // A heterogeneity factor fixed for the whole model; with "rnd" each species
     // draws its own before placement and the model keeps the last one meanwhile.
-    if (!is_keyword(p.RndHet, "rnd")) {
+    if (p.RndHet != Heterogeneity::random) {
         const auto drawn = static_cast<float>(random.normal());
         d.heterogeneity = given ? *given : drawn;
     }

@@ -92,8 +92,8 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
 
     reset_reached(reached, counts, niches, limited);
 
-    if (is_keyword(p.GridHet, "rnd")) build_habitat_grid(grid, p, d, wa.random);
-    if (is_keyword(p.RndHet, "rnd")) {
+    if (p.GridHet == Heterogeneity::random) build_habitat_grid(grid, p, d, wa.random);
+    if (p.RndHet == Heterogeneity::random) {
         const auto drawn = static_cast<float>(wa.random.normal());
         d.heterogeneity = wa.heterogeneity_given ? *wa.heterogeneity_given : drawn;
     }

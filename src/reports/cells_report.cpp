@@ -20,7 +20,7 @@ void write_sample_contents(ReportFile& cells, const WorkArea& wa) {
     if (!cells.is_open()) return;
     const SampleTables& t = wa.samples;
     std::vector<std::string> lines;
-    switch (design_of(wa.params.Method)) {
+    switch (wa.params.Method.kind()) {
         case Design::random_dependent:
         case Design::diagonal:
             lines.push_back(" Coordinates of Cells");
@@ -28,6 +28,7 @@ void write_sample_contents(ReportFile& cells, const WorkArea& wa) {
             lines.push_back(unit_row(t.y));
             break;
         case Design::nested:
+        case Design::other:
             lines.push_back(" Area sequentially sampled");
             lines.push_back(unit_row(t.area));
             break;

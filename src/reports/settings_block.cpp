@@ -33,10 +33,10 @@ std::string line2(const WorkArea& wa) {
     const double min_density = cells > 0.0 ? d.min_abundance / cells : 0.0;
     return int_field(d.grid_side, 7) + " " + int_field(p.SampA, 7) + " " + int_field(d.max_sample, 7) + " " +
            int_field(d.min_sample, 7) + " " + int_field(p.StepSa, 7) + " " + int_field(p.Sampfac, 7) + " " +
-           text_field(p.Method, 7) + " " + int_field(d.species, 7) + " " + real_field(p.maxD, 9, 3) + blanks(2) +
+           text_field(p.Method.text(), 7) + " " + int_field(d.species, 7) + " " + real_field(p.maxD, 9, 3) + blanks(2) +
            real_field(min_density, 9, 6) + " " + real_field(p.Dfluc, 7, 3) + " " + real_field(p.Flucmy, 7, 3) +
-           " " + real_field(p.Flucvar, 7, 3) + " " + text_field(p.DivInd, 7) + " " + int_field(p.Permut, 7) +
-           " " + text_field(p.Fractal, 7) + " " + text_field(p.GridHet, 7) + " ";
+           " " + real_field(p.Flucvar, 7, 3) + " " + text_field(p.DivInd.text(), 7) + " " + int_field(p.Permut, 7) +
+           " " + text_field(p.Fractal.text(), 7) + " " + text_field(p.GridHet.text(), 7) + " ";
 }
 
 std::string line3() {
@@ -53,12 +53,12 @@ std::string line3() {
 std::string line4(const WorkArea& wa) {
     const ParameterSet& p = wa.params;
     const RankOrderInput& r = wa.rank_order;
-    return text_field(p.DWD, 7) + " " + text_field(p.SWD, 7) + " " + int_field(p.Class, 7) + " " +
+    return text_field(p.DWD.text(), 7) + " " + text_field(p.SWD.text(), 7) + " " + int_field(p.Class, 7) + " " +
            real_field(p.SWDmy, 7, 3) + " " + real_field(p.SWDvar, 7, 3) + " " + real_field(p.DWDmy, 7, 3) + " " +
            real_field(p.DWDvar, 7, 3) + " " + real_field(p.Aggr, 7, 3) + blanks(3) + real_field(p.AreaHet, 7, 3) +
            blanks(4) + real_field(p.Scale1, 7, 3) + " " + real_field(p.Scale2, 7, 3) + " " +
            real_field(p.NicheNo, 7, 3) + " " + real_field(p.Range, 7, 3) + " " + real_field(p.HabGrad, 7, 3) +
-           blanks(5) + text_field(p.RndHet, 3) + blanks(4) + text_field(r.model_type, 4) + " " +
+           blanks(5) + text_field(p.RndHet.text(), 3) + blanks(4) + text_field(r.model_type, 4) + " " +
            real_field(r.z, 7, 4) + " " + real_field(r.X, 7, 4) + " " + real_field(r.truncation, 7, 4) + " ";
 }
 

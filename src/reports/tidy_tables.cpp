@@ -70,20 +70,18 @@ int weight_class(float weight) {
     return k;
 }
 
-bool is_design(const Keyword& method, std::string_view name) { return is_keyword(method, name); }
-
 void add_parameters(CsvRow& row, const WorkArea& wa) {
     const ParameterSet& p = wa.params;
     const DerivedValues& d = wa.derived;
     const double cells = static_cast<double>(d.grid_side) * static_cast<double>(d.grid_side);
     row.whole(d.grid_side).whole(p.SampA).whole(d.max_sample).whole(d.min_sample).whole(p.StepSa).whole(p.Sampfac);
-    row.text(trimmed(p.Method)).whole(d.species).single(p.maxD);
+    row.text(trimmed(p.Method.text())).whole(d.species).single(p.maxD);
     row.real(cells > 0.0 ? static_cast<double>(d.min_abundance) / cells : 0.0);
-    row.single(p.Dfluc).single(p.Flucmy).single(p.Flucvar).text(trimmed(p.DWD)).text(trimmed(p.SWD));
+    row.single(p.Dfluc).single(p.Flucmy).single(p.Flucvar).text(trimmed(p.DWD.text())).text(trimmed(p.SWD.text()));
     row.whole(p.Class).single(p.SWDmy).single(p.SWDvar).single(p.DWDmy).single(p.DWDvar).single(p.Aggr);
-    row.single(p.AreaHet).single(p.NicheNo).text(trimmed(p.RndHet)).text(trimmed(p.Fractal)).single(p.Scale1);
-    row.single(p.Scale2).single(p.Range).single(p.HabGrad).text(trimmed(p.DivInd)).whole(p.Permut);
-    row.text(trimmed(p.GridHet));
+    row.single(p.AreaHet).single(p.NicheNo).text(trimmed(p.RndHet.text())).text(trimmed(p.Fractal.text())).single(p.Scale1);
+    row.single(p.Scale2).single(p.Range).single(p.HabGrad).text(trimmed(p.DivInd.text())).whole(p.Permut);
+    row.text(trimmed(p.GridHet.text()));
 }
 
 // The file of a table, opened with its header row.
@@ -114,14 +112,14 @@ void write_run_row(ReportFile& runs, const WorkArea& wa) {
     row.text(r.status);
     add_parameters(row, wa);
     // c is drawn once per model, or given for every pass
-    const bool drawn_once = !is_keyword(p.RndHet, "rnd") || wa.heterogeneity_given.has_value();
+    const bool drawn_once = p.RndHet != Heterogeneity::random || wa.heterogeneity_given.has_value();
     row.single_or_na(drawn_once, d.heterogeneity);
     const float c = d.heterogeneity;
     const double clump = std::round(static_cast<double>(c * p.Aggr + p.Aggr));
     row.real_or_na(drawn_once && r.sampled, std::max(clump, 1.0));
-    row.single_or_na(is_midpoint_grid(p.Fractal), d.fractal_coefficient);
+    row.single_or_na(is_midpoint_grid(p.Fractal.kind()), d.fractal_coefficient);
     row.single(d.niche_level);
-    row.whole_or_na(is_keyword(p.Fractal, "super"), d.term_count);
+    row.whole_or_na(p.Fractal == FractalKind::super, d.term_count);
     row.whole_or_na(r.sampled, wa.offset);
     double expected = 0.0, placed = 0.0;
     for (const SpeciesRow& s : wa.species) {
@@ -176,7 +174,7 @@ void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass
     const DiversityIndices& ix = pass.indices;
     const SpeciesAreaFits& f = pass.rows.fits;
     CsvRow row;
-    row.whole(wa.pass.run).text(trimmed(wa.params.Method)).whole(pass.n).whole(pass.area_sampled);
+    row.whole(wa.pass.run).text(trimmed(wa.params.Method.text())).whole(pass.n).whole(pass.area_sampled);
     row.whole(pass.distinct_cells).whole(st.species).real(st.individuals);
     row.real(ix.shannon).real(ix.inverse_simpson).real(ix.evar);
     row.single_or_na(st.alpha > 0.0f, st.alpha).real(pass.alpha_root);
@@ -203,7 +201,7 @@ void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass
 void write_curve_rows(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series) {
     if (!file.is_open()) return;
     const SpeciesAreaRows& r = pass.rows;
-    const bool octaves = is_design(wa.params.Method, "oct");
+    const bool octaves = wa.params.Method == Design::octaves;
     CsvRow row;
     for (std::size_t i = 0; i < static_cast<std::size_t>(pass.n) && i < r.area.size(); ++i) {
         row.clear().whole(wa.pass.run).whole(pass.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
@@ -220,7 +218,7 @@ void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& s
     if (!file.is_open()) return;
     const SampleTables& t = wa.samples;
     const Window& w = series.window();
-    const bool cumulative_niches = is_design(wa.params.Method, "dep") || is_design(wa.params.Method, "lin");
+    const bool cumulative_niches = is_accumulating(wa.params.Method.kind());
     const std::size_t rows = t.units > 0 ? std::min(wa.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
     CsvRow row;
     for (int u = 0; u < t.units; ++u) {

@@ -28,7 +28,7 @@ SampleCounts counts_of(const WorkArea& wa) {
 }
 
 std::vector<std::int64_t> unit_cells(const WorkArea& wa) {
-    const Design d = design_of(wa.params.Method);
+    const Design d = wa.params.Method.kind();
     const Window w = window_of(wa);
     std::vector<std::int64_t> cells(static_cast<std::size_t>(wa.samples.units), 0);
     for (int i = 1; i <= wa.samples.units; ++i)

@@ -37,7 +37,7 @@ std::int64_t cells_sampled(Design d, const std::vector<std::int64_t>& cells, int
 
 std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
     const SampleTables& t = wa.samples;
-    const Design d = design_of(wa.params.Method);
+    const Design d = wa.params.Method.kind();
     const int rows = species_rows(wa);
     const SampleCounts counts = counts_of(wa);
     const std::vector<std::int64_t> cells = unit_cells(wa);
@@ -84,7 +84,7 @@ std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blo
 
 SampleSeries::SampleSeries(const WorkArea& wa, bool with_truth)
     : with_truth_(with_truth),
-      design_(design_of(wa.params.Method)),
+      design_(wa.params.Method.kind()),
       window_(window_of(wa)),
       sizes_(sample_size_series(wa.derived.min_sample, wa.params.StepSa, wa.samples.units)),
       cells_(unit_cells(wa)) {
@@ -171,7 +171,7 @@ bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
 
     pass.n = n;
     const std::vector<double> abundances = sample_abundances(design_, counts, n);
-    pass.statistics = community_statistics(weights_, abundances, wa.params.DivInd);
+    pass.statistics = community_statistics(weights_, abundances, wa.params.DivInd.kind());
     pass.integer_individuals = is_nested(design_);
     pass.area_sampled = cells_sampled(design_, cells_, n);
     pass.unit_area = cells_[0];

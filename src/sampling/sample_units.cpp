@@ -7,15 +7,7 @@
 
 namespace lorvenna {
 
-Design design_of(const Keyword& method) {
-    if (method == keyword("ind")) return Design::independent;
-    if (method == keyword("oct")) return Design::octaves;
-    if (method == keyword("dep")) return Design::random_dependent;
-    if (method == keyword("lin")) return Design::diagonal;
-    return Design::nested;
-}
-
-bool is_nested(Design d) { return d == Design::nested || d == Design::octaves; }
+bool is_nested(Design d) { return d == Design::nested || d == Design::octaves || d == Design::other; }
 
 bool is_reshuffled(Design d) {
     return d == Design::independent || d == Design::random_dependent || d == Design::diagonal;
@@ -30,7 +22,7 @@ Window sampling_window(const ParameterSet& p, std::int64_t offset, int grid_side
     const int room = static_cast<int>(grid_side - w.offset);
     w.square = std::clamp(p.SampA, 1, room);
     w.side = w.square;
-    const Design d = design_of(p.Method);
+    const Design d = p.Method.kind();
     if (is_accumulating(d)) w.side = std::min(std::max(w.square, std::max(p.Sampfac, 1)), room);
     return w;
 }
@@ -40,7 +32,8 @@ Block unit_block(Design d, int factor, const SampleTables& t, const Window& w, i
     Block b;
     if (w.side < 1 || i < 1) return b;
     switch (d) {
-        case Design::nested: {
+        case Design::nested:
+        case Design::other: {
             const int s = static_cast<int>(std::min<std::int64_t>(static_cast<std::int64_t>(i) * f,
                                                                   w.square));
             return Block{1, 1, s, s};
@@ -105,6 +98,7 @@ int design_bound(Design d, int SampA, int factor) {
             return static_cast<int>(std::min<std::int64_t>(a * a / f, 2147483647));
         case Design::diagonal:
         case Design::nested:
+        case Design::other:
             return static_cast<int>(a / f);
         case Design::independent: {
             const float s = std::sqrt(2.0f * static_cast<float>(SampA) + 0.5f) - 0.5f;

@@ -14,15 +14,6 @@
 
 namespace lorvenna {
 
-enum class Design {
-    nested,            // "seq": squares of side i*f from the corner
-    independent,       // "ind": disjoint i x i blocks along the diagonal
-    octaves,           // "oct": squares of nominal area 2^(i-1) from the corner
-    random_dependent,  // "dep": f x f blocks at random positions
-    diagonal           // "lin": f x f blocks along the diagonal
-};
-
-Design design_of(const Keyword& method);
 // Units nested in one another: the largest unit holds the whole sample.
 bool is_nested(Design d);
 // Designs whose unit order is reshuffled by random exchanges.

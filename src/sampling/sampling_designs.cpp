@@ -40,7 +40,7 @@ std::vector<std::int64_t> niches_by_cells(const UnitSlots& slots, const Window& 
 // "dep" and "lin" units not yet placed get the area of a block and no niches.
 void refresh_units(WorkArea& wa) {
     SampleTables& t = wa.samples;
-    const Design d = design_of(wa.params.Method);
+    const Design d = wa.params.Method.kind();
     const Window w = window_of(wa);
     const int f = std::max(wa.params.Sampfac, 1);
     const float level = wa.derived.niche_level;
@@ -87,7 +87,7 @@ void refresh_units(WorkArea& wa) {
 }  // namespace
 
 SampleSizes clamped_sample_sizes(const ParameterSet& p) {
-    const int bound = design_bound(design_of(p.Method), p.SampA, p.Sampfac);
+    const int bound = design_bound(p.Method.kind(), p.SampA, p.Sampfac);
     SampleSizes s;
     s.max = std::min(p.maxSa, bound);
     if (s.max < 1) s.max = 1;
@@ -114,7 +114,7 @@ void prepare_sample_units(WorkArea& wa) {
 void draw_unit_positions(WorkArea& wa) {
     SampleTables& t = wa.samples;
     if (t.units < 1) return;
-    const Design d = design_of(wa.params.Method);
+    const Design d = wa.params.Method.kind();
     const Window w = window_of(wa);
     const int f = std::max(wa.params.Sampfac, 1);
     const auto off = static_cast<int>(w.offset);

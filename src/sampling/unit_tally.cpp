@@ -152,7 +152,7 @@ void sample_species(WorkArea& wa, int sp, const ReachedCells& reached, TallyWork
     SampleTables& t = wa.samples;
     const int k = sp - 1;
     if (k < 0 || k >= species_rows(wa) || t.units < 1) return;
-    const Design d = design_of(wa.params.Method);
+    const Design d = wa.params.Method.kind();
     const Window w = window_of(wa);
     if (w.side < 1) return;
 

@@ -123,7 +123,7 @@ DiversityIndices diversity_indices(const std::vector<double>& abundances) {
 
 CommunityStatistics community_statistics(const std::vector<float>& weights,
                                          const std::vector<double>& abundances,
-                                         const Keyword& index) {
+                                         DiversityIndex index) {
     CommunityStatistics out;
     int s = 0;
     double n = 0.0, biomass = 0.0, sum_ln = 0.0, sum_lb = 0.0;
@@ -156,14 +156,14 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
         out.sd_lb = finite_or_zero(std::sqrt(ss_lb / s));
         // Evenness is defined for every community of two or more species; a
         // perfectly even one has evenness 1.
-        if (index == keyword("sha")) {
+        if (index == DiversityIndex::shannon) {
             out.diversity = finite_or_zero(shannon);
             out.evenness = finite_or_zero(shannon / std::log(static_cast<double>(s)));
-        } else if (index == keyword("simp")) {
+        } else if (index == DiversityIndex::simpson) {
             const double inverse = simpson > 0.0 ? 1.0 / simpson : 0.0;
             out.diversity = finite_or_zero(inverse);
             out.evenness = finite_or_zero(inverse / s);
-        } else if (index == keyword("evar")) {
+        } else if (index == DiversityIndex::evar) {
             const double evar = 1.0 - two_over_pi * std::atan(var_ln / s);
             out.evenness = finite_or_zero(evar);
             out.diversity = finite_or_zero(s * evar);

@@ -5,7 +5,7 @@
 // every sample.
 #include <vector>
 
-#include "core/keyword.hpp"
+#include "data/keyword_choice.hpp"
 
 namespace lorvenna {
 
@@ -19,10 +19,10 @@ struct CommunityStatistics {
     float diversity = 0.0f, evenness = 0.0f, alpha = 0.0f;
 };
 
-// weights[k] and abundances[k] for k = 0 .. S-1; index is "sha", "simp" or "evar".
+// weights[k] and abundances[k] for k = 0 .. S-1; the index chooses Diversity and Evenness.
 CommunityStatistics community_statistics(const std::vector<float>& weights,
                                          const std::vector<double>& abundances,
-                                         const Keyword& index);
+                                         DiversityIndex index);
 
 // Fisher's alpha for S species and N individuals: the first point of the 0.01
 // grid at which (alpha/S) ln(N/alpha + 1) exceeds 1; 0 when S > N or S = N.

@@ -91,12 +91,12 @@ TEST(BatchFile, RowsFillTheParameterSetAndTheirDerivedValues) {
     EXPECT_EQ(p.Species, 7);
     EXPECT_EQ(b.wa.derived.species, 7);
     EXPECT_FLOAT_EQ(p.minD, 1e-8f);
-    EXPECT_EQ(p.DWD, keyword("power"));
+    EXPECT_EQ(p.DWD.kind(), DensityForm::power);
     EXPECT_FLOAT_EQ(p.NicheNo, 5.5f);
     EXPECT_EQ(p.Permut, 20);
-    EXPECT_EQ(p.DivInd, keyword("evar"));
-    EXPECT_EQ(p.GridHet, keyword("rnd"));
-    EXPECT_EQ(p.Fractal, keyword("")) << "AreaHet 0 clears the fractal kind";
+    EXPECT_EQ(p.DivInd.kind(), DiversityIndex::evar);
+    EXPECT_EQ(p.GridHet.kind(), Heterogeneity::random);
+    EXPECT_EQ(p.Fractal.text(), keyword("")) << "AreaHet 0 clears the fractal kind";
     EXPECT_EQ(b.wa.derived.grid_side, 20);
     EXPECT_FLOAT_EQ(b.wa.derived.min_abundance, 1.0f) << "densities are derived for the row";
 
@@ -104,10 +104,10 @@ TEST(BatchFile, RowsFillTheParameterSetAndTheirDerivedValues) {
     EXPECT_EQ(b.wa.iteration, 2);
     EXPECT_EQ(p.SampA, 12);
     EXPECT_EQ(p.maxSa, 5);
-    EXPECT_EQ(p.Method, keyword("dep")) << "a short row keeps the columns it does not give";
+    EXPECT_EQ(p.Method.kind(), Design::random_dependent) << "a short row keeps the columns it does not give";
     EXPECT_EQ(p.NicheNo, 3.0f) << "... as the pass left them: the niche level nint(5.5 / 2)";
     ASSERT_FALSE(b.next_row());
-    EXPECT_EQ(p.Fractal, "superpo") << "a long keyword keeps its first 7 characters";
+    EXPECT_EQ(p.Fractal.text(), "superpo") << "a long keyword keeps its first 7 characters";
 
     // After an rmd row the fractal dimension D = 2.5 is carried as H = 3 - D.
     RowBench rmd(batch_row({{"AreaHet", "1"}, {"Scale1", "2.5"}}) + "\n20 16\n");
@@ -231,7 +231,7 @@ TEST(BatchFile, CarriageReturnsTabsAndUnreadableLines) {
     ASSERT_FALSE(b.next_row());
     EXPECT_EQ(b.wa.params.Species, 8);
     ASSERT_FALSE(b.next_row());
-    EXPECT_EQ(b.wa.params.GridHet, keyword("rnd")) << "the carriage return does not join the last field";
+    EXPECT_EQ(b.wa.params.GridHet.kind(), Heterogeneity::random) << "the carriage return does not join the last field";
 
     std::string fifty_one;
     for (int i = 0; i < 51; ++i) fifty_one += "1 ";

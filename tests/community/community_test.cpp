@@ -42,12 +42,12 @@ struct Community : testing::WorkBench {
 
 TEST(CommunityWeightClasses, FrequenciesAddUpToTheSpeciesForBothDistributions) {
     std::array<float, max_weight_classes + 1> freq{};
-    ASSERT_TRUE(class_frequencies(keyword("normal"), {5, 3.0f, 1.0f}, 20, freq));
+    ASSERT_TRUE(class_frequencies(WeightForm::normal, {5, 3.0f, 1.0f}, 20, freq));
     EXPECT_NEAR(freq[1] + freq[2] + freq[3] + freq[4] + freq[5], 20.0f, 1e-4f);
     for (int i : {1, 2, 4, 5}) EXPECT_LT(freq[static_cast<std::size_t>(i)], freq[3]);
     EXPECT_FLOAT_EQ(freq[2], freq[4]);  // symmetric around class 3
 
-    ASSERT_TRUE(class_frequencies(keyword("logn"), {8, 1.0f, 0.5f}, 20, freq));  // mean of ln(class) 1
+    ASSERT_TRUE(class_frequencies(WeightForm::logn, {8, 1.0f, 0.5f}, 20, freq));  // mean of ln(class) 1
     float sum = 0.0f;
     for (int i = 1; i <= 8; ++i) sum += freq[static_cast<std::size_t>(i)];
     EXPECT_NEAR(sum, 20.0f, 1e-4f);
@@ -235,13 +235,13 @@ TEST(CommunityAbundance, DensityFormsWithoutSpreadStayFinite) {
     EXPECT_EQ(bench.wa.species[1].abundance, 1.0e8f);
 
     bool known = false;
-    EXPECT_EQ(undisturbed_abundance(keyword("logn"), 1.0f, 100.0f, 0.0f, 0.0f, known), 100.0f);
-    EXPECT_EQ(undisturbed_abundance(keyword("logn"), 3.0f, 100.0f, 0.0f, 0.0f, known), 0.0f);
-    EXPECT_EQ(undisturbed_abundance(keyword("power"), 0.0f, 100.0f, 1.0f, 0.0f, known), 1.0f);
+    EXPECT_EQ(undisturbed_abundance(DensityForm::logn, 1.0f, 100.0f, 0.0f, 0.0f, known), 100.0f);
+    EXPECT_EQ(undisturbed_abundance(DensityForm::logn, 3.0f, 100.0f, 0.0f, 0.0f, known), 0.0f);
+    EXPECT_EQ(undisturbed_abundance(DensityForm::power, 0.0f, 100.0f, 1.0f, 0.0f, known), 1.0f);
     EXPECT_TRUE(known);
     // Log-type floors keep the logarithm finite.
-    EXPECT_FLOAT_EQ(fluctuated_abundance(keyword("rnd"), -5.0f, 0.7f, true), std::exp(-1.0f));
-    EXPECT_FLOAT_EQ(fluctuated_abundance(keyword("normal"), 0.0f, 1.0f, true), 1e-7f * std::exp(-1.0f));
+    EXPECT_FLOAT_EQ(fluctuated_abundance(DensityForm::random, -5.0f, 0.7f, true), std::exp(-1.0f));
+    EXPECT_FLOAT_EQ(fluctuated_abundance(DensityForm::normal, 0.0f, 1.0f, true), 1e-7f * std::exp(-1.0f));
 }
 
 TEST(CommunityModel, FailuresLeaveNoCommunity) {

@@ -41,7 +41,7 @@ struct Model : testing::WorkBench {
         draw_unit_positions(wa);
     }
     Block block(int i) const {
-        return unit_block(design_of(wa.params.Method), wa.params.Sampfac, wa.samples,
+        return unit_block(wa.params.Method.kind(), wa.params.Sampfac, wa.samples,
                           sampling_window(wa.params, wa.offset, wa.derived.grid_side), i);
     }
     void tally(int sp, TallyMethod method = TallyMethod::automatic) { sample_species(wa, sp, reached, workspace, method); }

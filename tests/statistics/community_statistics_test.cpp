@@ -17,7 +17,7 @@ const std::vector<float> weights = {2.0f, 3.0f, 100.0f, 5.0f, 7.0f};
 const std::vector<double> counts = {1.0, 1.0, 0.0, 2.0, 4.0};
 
 TEST(CommunityStatistics, TheThreeIndicesOfASmallCommunity) {
-    const CommunityStatistics sha = community_statistics(weights, counts, keyword("sha"));
+    const CommunityStatistics sha = community_statistics(weights, counts, DiversityIndex::shannon);
     EXPECT_EQ(sha.species, 4);
     EXPECT_DOUBLE_EQ(sha.individuals, 8.0);
     EXPECT_DOUBLE_EQ(sha.biomass, 2.0 + 3.0 + 10.0 + 28.0) << "the absent species adds nothing";
@@ -28,11 +28,11 @@ TEST(CommunityStatistics, TheThreeIndicesOfASmallCommunity) {
     EXPECT_NEAR(sha.sd_lb, std::sqrt(2.75 / 4.0), 1e-6);
     EXPECT_EQ(sha.rad_slope, 0.0f) << "fewer than five species: no rank-abundance line";
 
-    const CommunityStatistics simp = community_statistics(weights, counts, keyword("simp"));
+    const CommunityStatistics simp = community_statistics(weights, counts, DiversityIndex::simpson);
     // D = 2/64 + 1/16 + 1/4 = 0.34375
     EXPECT_NEAR(simp.diversity, 1.0 / 0.34375, 1e-5);
     EXPECT_NEAR(simp.evenness, 1.0 / 0.34375 / 4.0, 1e-6);
-    const CommunityStatistics evar = community_statistics(weights, counts, keyword("evar"));
+    const CommunityStatistics evar = community_statistics(weights, counts, DiversityIndex::evar);
     // V = (ln 2)^2 (0.5625 + 0.5625 + 0.0625 + 1.5625); Evar = 1 - (2/pi) atan(V / 4) = 0.796900
     EXPECT_NEAR(evar.evenness, 0.796900, 1e-6);
     EXPECT_NEAR(evar.diversity, 4.0 * 0.796900, 1e-5);
@@ -42,15 +42,15 @@ TEST(CommunityStatistics, TheThreeIndicesOfASmallCommunity) {
 TEST(CommunityStatistics, EvenAndSingleSpeciesCommunities) {
     const std::vector<float> w(6, 1.0f);
     const std::vector<double> even(6, 50.0);
-    const CommunityStatistics sha = community_statistics(w, even, keyword("sha"));
+    const CommunityStatistics sha = community_statistics(w, even, DiversityIndex::shannon);
     EXPECT_NEAR(sha.diversity, std::log(6.0), 1e-6);
     EXPECT_NEAR(sha.evenness, 1.0, 1e-6);
     EXPECT_NEAR(sha.sd_lb, 0.0, 1e-6);
     EXPECT_NEAR(sha.rad_intercept, std::log(1.0 / 6.0), 1e-6);
-    EXPECT_NEAR(community_statistics(w, even, keyword("simp")).evenness, 1.0, 1e-6);
-    EXPECT_NEAR(community_statistics(w, even, keyword("evar")).diversity, 6.0, 1e-5);
+    EXPECT_NEAR(community_statistics(w, even, DiversityIndex::simpson).evenness, 1.0, 1e-6);
+    EXPECT_NEAR(community_statistics(w, even, DiversityIndex::evar).diversity, 6.0, 1e-5);
 
-    const CommunityStatistics one = community_statistics({4.0f, 9.0f}, {0.0, 5.0}, keyword("sha"));
+    const CommunityStatistics one = community_statistics({4.0f, 9.0f}, {0.0, 5.0}, DiversityIndex::shannon);
     EXPECT_EQ(one.species, 1);
     EXPECT_DOUBLE_EQ(one.biomass, 45.0);
     EXPECT_EQ(one.diversity, 0.0f);
@@ -61,12 +61,12 @@ TEST(CommunityStatistics, EvenAndSingleSpeciesCommunities) {
 TEST(CommunityStatistics, RankAbundanceLineOverTheMiddleRanks) {
     // Five species, sorted 16 8 4 2 1: ranks 2..4 lie on ln x = 5 ln 2 - r ln 2.
     const CommunityStatistics five =
-        community_statistics(std::vector<float>(6, 1.0f), {4.0, 16.0, 0.0, 1.0, 8.0, 2.0}, keyword("sha"));
+        community_statistics(std::vector<float>(6, 1.0f), {4.0, 16.0, 0.0, 1.0, 8.0, 2.0}, DiversityIndex::shannon);
     EXPECT_NEAR(five.rad_slope, -ln2, 1e-6);
     EXPECT_NEAR(five.rad_intercept, 5.0 * ln2 - std::log(31.0), 1e-6);  // relative to N = 31
     // Six species, sorted 10 6 5 3 2 1: ln 6, ln 5, ln 3, ln 2 on ranks 2..5.
     const CommunityStatistics six =
-        community_statistics(std::vector<float>(6, 1.0f), {1.0, 3.0, 10.0, 2.0, 5.0, 6.0}, keyword("sha"));
+        community_statistics(std::vector<float>(6, 1.0f), {1.0, 3.0, 10.0, 2.0, 5.0, 6.0}, DiversityIndex::shannon);
     const double slope = (-1.5 * std::log(6.0) - 0.5 * std::log(5.0) + 0.5 * std::log(3.0) + 1.5 * ln2) / 5.0;
     const double mean_y = (std::log(6.0) + std::log(5.0) + std::log(3.0) + ln2) / 4.0;
     EXPECT_NEAR(six.rad_slope, slope, 1e-6);
@@ -77,14 +77,14 @@ TEST(CommunityStatistics, DegenerateVectorsGiveFiniteZeros) {
     const std::vector<std::vector<double>> cases = {
         {}, {0.0, 0.0}, {-3.0, 2.0}, {std::numeric_limits<double>::quiet_NaN(), 1.0, 1.0},
         {1e-30, 1e30, 1.0, 2.0, 3.0}, {0.25, 0.25, 0.5}};
-    for (const char* index : {"sha", "simp", "evar"})
+    for (const DiversityIndex index : {DiversityIndex::shannon, DiversityIndex::simpson, DiversityIndex::evar})
         for (const auto& x : cases) {
-            const CommunityStatistics st = community_statistics({}, x, keyword(index));
+            const CommunityStatistics st = community_statistics({}, x, index);
             for (float v : {st.sd_lb, st.rad_slope, st.rad_intercept, st.diversity, st.evenness, st.alpha})
-                EXPECT_TRUE(std::isfinite(v)) << index << " with " << x.size() << " values";
+                EXPECT_TRUE(std::isfinite(v)) << static_cast<int>(index) << " with " << x.size() << " values";
             EXPECT_TRUE(std::isfinite(st.individuals));
         }
-    EXPECT_EQ(community_statistics({}, {0.25, 0.25, 0.5}, keyword("sha")).alpha, 0.0f) << "S > N";
+    EXPECT_EQ(community_statistics({}, {0.25, 0.25, 0.5}, DiversityIndex::shannon).alpha, 0.0f) << "S > N";
 }
 
 // The stepwise search with decreasing steps, the reference for small alpha.
