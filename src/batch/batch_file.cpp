@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
+#include <algorithm>
 #include <string_view>
 
 #include "batch/carried_values.hpp"
@@ -11,6 +11,7 @@
 #include "core/program_end.hpp"
 #include "core/report_file.hpp"
 #include "core/text_records.hpp"
+#include "data/parameter_table.hpp"
 #include "input/derived_values.hpp"
 #include "input/fractal_kind.hpp"
 #include "numerics/constants.hpp"
@@ -19,10 +20,8 @@
 namespace lorvenna {
 namespace {
 
-constexpr std::string_view template_lines[] = {
-    "  Areal   SampA  maxSa   minSa  StepSa Sampfac  Method Species      maxD       minD   Dfluc  Flucmy FlucStD "
-    "  DWD        SWD   Class   SWDmy  SWDStD   DWDmy  DWDStD  Aggreg AreaHet   NicheN  RndHet   FracM   Scale1  "
-    "  Scale2 Range Gradient DivInd Permut  GridHet",
+// The example rows of the template, in the columns of its header.
+constexpr std::string_view template_rows[] = {
     "    100      20     12       4       4       1  dep         20    10.000 0.00000001   0.000   0.500   0.010  "
     " power   normal       6   3.000   1.000   0.900   0.000   2.000   5.000    5.000  rnd      rmd      2.000     "
     "1.500  10.5   10.000    sha     20  fix",
@@ -40,15 +39,15 @@ constexpr std::string_view template_lines[] = {
     "3.000  10.0    1.000   evar     20  rnd",
 };
 
+// The header line of a batch file: every parameter's name in column order.
+std::string template_header() {
+    std::string line;
+    for (const ParameterDescriptor& d : parameter_table()) line += blanks(d.header_indent) + std::string(d.column);
+    return line;
+}
+
 // Most individuals one species may have: cell and sample counts are 32-bit.
 constexpr double countable_individuals = static_cast<double>(count_limit);
-
-// The first `count` characters of a keyword as the message shows them.
-std::string excerpt(const Keyword& k, std::size_t count) {
-    std::string s = printable(k.substr(0, count));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 std::string file_label(const WorkArea& wa) {
     return wa.batch_file_name.empty() ? std::string("the batch file") : "the batch file " + printable(wa.batch_file_name);
@@ -56,58 +55,6 @@ std::string file_label(const WorkArea& wa) {
 
 [[noreturn]] void batch_read_failure(const WorkArea& wa) {
     end_program(exit_error, " Error while reading " + file_label(wa) + ": the file could not be read further");
-}
-
-// Decoding of one column into the parameter set; false when the token is not of the column's type.
-using Decoder = std::function<bool(ParameterSet&, const std::string&)>;
-
-Decoder integer_column(int ParameterSet::*member) {
-    return [member](ParameterSet& p, const std::string& token) {
-        const auto v = parse_int32(token);
-        if (!v) return false;
-        p.*member = *v;
-        return true;
-    };
-}
-
-Decoder real_column(float ParameterSet::*member) {
-    return [member](ParameterSet& p, const std::string& token) {
-        const auto v = parse_float(token);
-        if (!v) return false;
-        p.*member = *v;
-        return true;
-    };
-}
-
-template <typename Kind>
-Decoder keyword_column(Choice<Kind> ParameterSet::*member) {
-    return [member](ParameterSet& p, const std::string& token) {
-        p.*member = keyword(token);  // the first 7 characters are kept
-        return true;
-    };
-}
-
-// The columns of a row, in file order.
-const std::vector<Decoder>& row_columns() {
-    static const std::vector<Decoder> columns = {
-        integer_column(&ParameterSet::Areal),   integer_column(&ParameterSet::SampA),
-        integer_column(&ParameterSet::maxSa),   integer_column(&ParameterSet::minSa),
-        integer_column(&ParameterSet::StepSa),  integer_column(&ParameterSet::Sampfac),
-        keyword_column(&ParameterSet::Method),  integer_column(&ParameterSet::Species),
-        real_column(&ParameterSet::maxD),       real_column(&ParameterSet::minD),
-        real_column(&ParameterSet::Dfluc),      real_column(&ParameterSet::Flucmy),
-        real_column(&ParameterSet::Flucvar),    keyword_column(&ParameterSet::DWD),
-        keyword_column(&ParameterSet::SWD),     integer_column(&ParameterSet::Class),
-        real_column(&ParameterSet::SWDmy),      real_column(&ParameterSet::SWDvar),
-        real_column(&ParameterSet::DWDmy),      real_column(&ParameterSet::DWDvar),
-        real_column(&ParameterSet::Aggr),       real_column(&ParameterSet::AreaHet),
-        real_column(&ParameterSet::NicheNo),    keyword_column(&ParameterSet::RndHet),
-        keyword_column(&ParameterSet::Fractal), real_column(&ParameterSet::Scale1),
-        real_column(&ParameterSet::Scale2),     real_column(&ParameterSet::Range),
-        real_column(&ParameterSet::HabGrad),    keyword_column(&ParameterSet::DivInd),
-        integer_column(&ParameterSet::Permut),  keyword_column(&ParameterSet::GridHet),
-    };
-    return columns;
 }
 
 // Reads the next row and splits it; ends the program at the end of the batch
@@ -140,9 +87,9 @@ std::vector<std::string> next_row_fields(WorkArea& wa, std::string& row_text) {
 }
 
 void decode_row(WorkArea& wa, const std::vector<std::string>& fields, const std::string& row_text) {
-    const auto& columns = row_columns();
+    const auto columns = parameter_table();
     for (std::size_t k = 0; k < fields.size() && k < columns.size(); ++k) {
-        if (!columns[k](wa.params, fields[k]))
+        if (!columns[k].decode(wa.params, fields[k]))
             end_program(exit_error, " Error while reading program settings: " + printable(fields[k]) + "\n " +
                                         printable(row_text));
     }
@@ -152,58 +99,25 @@ void decode_row(WorkArea& wa, const std::vector<std::string>& fields, const std:
     end_program(exit_error, message + value);
 }
 
-std::int64_t squared(int side) { return static_cast<std::int64_t>(side) * static_cast<std::int64_t>(side); }
+// The descriptors of the checked parameters, in the order their checks run.
+const std::vector<const ParameterDescriptor*>& checks_in_order() {
+    static const std::vector<const ParameterDescriptor*> order = [] {
+        std::vector<const ParameterDescriptor*> v;
+        for (const ParameterDescriptor& d : parameter_table())
+            if (d.accepts != nullptr) v.push_back(&d);
+        std::sort(v.begin(), v.end(), [](auto a, auto b) { return a->check_order < b->check_order; });
+        return v;
+    }();
+    return order;
+}
 
-// The checks of a decoded row, in their fixed order; the first failing one ends the program.
+// The checks of a decoded row, in their fixed order; the first failing one
+// ends the program.  A fractal dimension of a midpoint grid is then held to
+// [2, 3] (no check after the first fractal coefficient's reads it).
 void check_row(ParameterSet& p, int grid_side) {
-    const std::int64_t sample_cells = squared(p.SampA);
-    const double grid_cells = static_cast<double>(squared(grid_side));
-    if (p.SampA < 1 || p.SampA > grid_side) refuse(" Error while reading area: ", int_field_min(p.SampA, 3));
-    if (p.maxSa < 1 || p.maxSa > sample_cells)
-        refuse(" Error while reading max. sample size: ", int_field_min(p.maxSa, 3));
-    if (p.minSa < 1 || p.minSa > p.maxSa || p.minSa > sample_cells)
-        refuse(" Error while reading min. sample size: ", int_field_min(p.minSa, 3));
-    if (p.StepSa < 1 || p.StepSa > p.maxSa) refuse(" Error while reading step width: ", int_field_min(p.StepSa, 3));
-    if (p.Sampfac < 1 || p.Sampfac > 10) refuse(" Error while reading sample factor ", int_field_min(p.Sampfac, 2));
-    if (p.Method == Design::other)
-        refuse(" Error while reading method of sampling: ", excerpt(p.Method.text(), 3));
-    if (p.Species < 1) refuse(" Error while reading No. species: ", int_field_min(p.Species, 3));
-    if (p.maxD > 0.0f && p.minD > p.maxD) refuse(" Error while reading min. density: ", real_field_min(p.minD, 9, 5));
-    if (p.Dfluc < -1.0f || p.Dfluc > 1.0f)
-        refuse(" Error while reading type of density fluct.: ", real_field_min(p.Dfluc, 7, 2));
-    if (p.Flucmy < 0.0f || p.Flucmy > 1.0f)
-        refuse(" Error while reading mean of density fluct.: ", real_field_min(p.Flucmy, 7, 2));
-    if (p.Flucvar < 0.0f || p.Flucvar > 1.0f)
-        refuse(" Error while reading standard deviation of density fluct.: ", real_field_min(p.Flucvar, 7, 2));
-    if (p.DWD == DensityForm::other)
-        refuse(" Error while reading DWD distribution: ", excerpt(p.DWD.text(), 6));
-    if (p.SWD == WeightForm::other) refuse(" Error while reading SWD distribution: ", excerpt(p.SWD.text(), 6));
-    if (p.Class < 0 || (p.Class > max_weight_classes && p.Species >= p.Class))
-        refuse(" Error while reading No. of weight classes: ", int_field_min(p.Class, 2));
-    if (p.SWDmy < 1.0f || p.SWDmy > 50.0f) refuse(" Error while reading mean of SWD: ", real_field_min(p.SWDmy, 5, 2));
-    if (p.SWDvar < 0.0f || p.SWDvar > 50.0f)
-        refuse(" Error while reading standard deviation of SWD: ", real_field_min(p.SWDvar, 5, 2));
-    if (p.Permut < 1 || p.Permut > 20) refuse(" Error while reading the number of permutations", int_field_min(p.Permut, 4));
-    // exp(Class * 0.693147): a hair below 2^Class, as in the dialogue, so 2^Class itself is refused.
-    const float dwd_bound = std::exp(static_cast<float>(p.Class) * ln2_six_digits);
-    if (p.DWDmy < 0.0f || p.DWDmy > dwd_bound) refuse(" Error while reading mean of DWD: ", real_field_min(p.DWDmy, 7, 2));
-    if (p.DWDvar < 0.0f || p.DWDvar > dwd_bound)
-        refuse(" Error while reading standard deviation  of DWD: ", real_field_min(p.DWDvar, 7, 2));
-    if (p.Aggr < 0.0f || p.Aggr > grid_cells) refuse(" Error while reading aggregation: ", real_field_min(p.Aggr, 7, 2));
-    if (p.AreaHet < 0.0f || p.AreaHet > grid_cells)
-        refuse(" Error while reading degree of areal heterogeneity: ", real_field_min(p.AreaHet, 7, 2));
-    if (p.NicheNo < 0.0f) refuse(" Error while reading niche coefficient: ", real_field_min(p.NicheNo, 7, 2));
-    if (p.Scale1 < 1.0f) refuse(" Error while reading the first fractal coefficient: ", real_field_min(p.Scale1, 7, 2));
+    for (const ParameterDescriptor* d : checks_in_order())
+        if (!d->accepts(p, grid_side)) refuse(std::string(d->message), d->shown_value(p));
     clamp_fractal_dimension(p);
-    if (p.Scale2 <= 0.0f) refuse(" Error while reading the second fractal coefficient: ", real_field_min(p.Scale2, 7, 2));
-    if (p.Range < 0.0f) refuse(" Error while reading range coefficient: ", real_field_min(p.Range, 7, 2));
-    if (p.HabGrad < 0.0f) refuse(" Error while reading coefficient of habitat gradient: ", real_field_min(p.HabGrad, 7, 2));
-    if (p.DivInd == DiversityIndex::other)
-        refuse(" Error while reading diversity index: ", excerpt(p.DivInd.text(), 6));
-    if (p.RndHet == Heterogeneity::other)
-        refuse(" Error while reading fixed placing parameter: ", excerpt(p.RndHet.text(), 3));
-    if (p.GridHet == Heterogeneity::other)
-        refuse(" Error while reading fixed grid heterogeneity: ", excerpt(p.GridHet.text(), 3));
 }
 
 }  // namespace
@@ -211,7 +125,8 @@ void check_row(ParameterSet& p, int grid_side) {
 void write_batch_template(Io& io) {
     ReportFile file("lorvenna.txt");
     file.open(io);
-    for (auto line : template_lines) file.line(line);
+    file.line(template_header());
+    for (auto line : template_rows) file.line(line);
     file.close();
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/csv_table.hpp"
 #include "core/io_seam.hpp"
+#include "data/parameter_table.hpp"
 #include "reports/bias_table.hpp"
 #include "reports/tidy_tables.hpp"
 
@@ -71,8 +72,8 @@ int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& mess
         // Each run's row and parameters.
         const std::size_t run_col = column(runs, "run", runs_path), row_col = column(runs, "row", runs_path);
         std::vector<std::size_t> parameter_cols;
-        for (const std::string_view name : parameter_columns)
-            parameter_cols.push_back(column(runs, std::string(name), runs_path));
+        const auto parameters = parameter_table();
+        for (const ParameterDescriptor& d : parameters) parameter_cols.push_back(column(runs, std::string(d.column), runs_path));
         std::map<std::string, RunOf> run_of;
         for (const auto& r : runs.rows) {
             RunOf o;
@@ -84,7 +85,7 @@ int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& mess
         // The parameters that differ between the runs.
         std::vector<std::size_t> varying;
         for (std::size_t k = 0; k < parameter_cols.size(); ++k) {
-            if (parameter_columns[k] == "Method") continue;  // the design has a column of its own
+            if (&parameters[k] == &parameter(&ParameterSet::Method)) continue;  // the design has a column of its own
             const std::string* first = nullptr;
             for (const auto& [run, o] : run_of) {
                 if (first == nullptr) first = &o.parameters[k];
@@ -95,7 +96,7 @@ int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& mess
             }
         }
         std::vector<std::string> names;
-        for (const std::size_t k : varying) names.emplace_back(parameter_columns[k]);
+        for (const std::size_t k : varying) names.emplace_back(parameters[k].column);
 
         // The largest sample of every run.
         const std::size_t s_run = column(samples, "run", samples_path), s_design = column(samples, "design", samples_path),

@@ -1,73 +1,91 @@
 #include "reports/settings_block.hpp"
 
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "core/overloaded.hpp"
+#include "data/parameter_table.hpp"
 #include "numerics/fixed_field.hpp"
 #include "reports/sample_report.hpp"
 
 namespace lorvenna {
 namespace {
 
-std::string labels(const std::vector<std::string>& texts, const std::vector<std::pair<int, int>>& layout) {
+// One parameter of the block: its label over the value the pass used, each
+// padded to its width and followed by its gap of blanks.  A value may sit
+// otherwise than its label (`value_width`, `value_gap`; -1: as the label).
+struct SettingsField {
+    const ParameterDescriptor& parameter;
+    int width = 7, gap = 1;
+    int decimals = 3;
+    int value_width = -1, value_gap = -1;
+};
+
+using Fields = std::vector<SettingsField>;
+
+const Fields& first_fields() {
+    using P = ParameterSet;
+    static const Fields fields = {
+        {parameter(&P::Areal)},          {parameter(&P::SampA)},   {parameter(&P::maxSa)},
+        {parameter(&P::minSa)},          {parameter(&P::StepSa)},  {parameter(&P::Sampfac)},
+        {parameter(&P::Method)},         {parameter(&P::Species)}, {parameter(&P::maxD), 9, 2},
+        {parameter(&P::minD), 9, 1, 6},  {parameter(&P::Dfluc)},   {parameter(&P::Flucmy)},
+        {parameter(&P::Flucvar)},        {parameter(&P::DivInd)},  {parameter(&P::Permut)},
+        {parameter(&P::Fractal)},        {parameter(&P::GridHet)},
+    };
+    return fields;
+}
+
+const Fields& second_fields() {
+    using P = ParameterSet;
+    static const Fields fields = {
+        {parameter(&P::DWD)},   {parameter(&P::SWD)},    {parameter(&P::Class)},   {parameter(&P::SWDmy)},
+        {parameter(&P::SWDvar)}, {parameter(&P::DWDmy)}, {parameter(&P::DWDvar)},  {parameter(&P::Aggr), 7, 3},
+        {parameter(&P::AreaHet), 7, 4}, {parameter(&P::Scale1)}, {parameter(&P::Scale2)}, {parameter(&P::NicheNo)},
+        {parameter(&P::Range)}, {parameter(&P::HabGrad), 7, 1, 3, 7, 5}, {parameter(&P::RndHet), 7, 1, 3, 3, 4},
+    };
+    return fields;
+}
+
+std::string label_line(const Fields& fields) {
     std::string line;
-    for (std::size_t i = 0; i < texts.size(); ++i) line += text_field(texts[i], layout[i].first) + blanks(layout[i].second);
+    for (const SettingsField& f : fields) line += text_field(f.parameter.label, f.width) + blanks(f.gap);
     return line;
 }
 
-std::string line1() {
-    std::vector<std::pair<int, int>> layout(8, {7, 1});
-    layout.push_back({9, 2});
-    layout.push_back({9, 1});
-    layout.insert(layout.end(), 7, {7, 1});
-    return labels({"Areal", "SampA", "maxSa", "minSa", "StepSa", "Sampfac", "Method", "Species", "maxD", "minD",
-                   "Dfluc", "Flucmy", "Flucvar", "DivInd", "Permut", "Fractal", "GridHet"},
-                  layout);
+std::string value_line(const Fields& fields, const ParameterSet& p, const DerivedValues& d) {
+    std::string line;
+    for (const SettingsField& f : fields) {
+        const int width = f.value_width >= 0 ? f.value_width : f.width;
+        line += std::visit(Overloaded{[&](std::int64_t v) { return int_field(v, width); },
+                                      [&](float v) { return real_field(v, width, f.decimals); },
+                                      [&](double v) { return real_field(v, width, f.decimals); },
+                                      [&](const std::string& v) { return text_field(v, width); }},
+                           f.parameter.used_value(p, d));
+        line += blanks(f.value_gap >= 0 ? f.value_gap : f.gap);
+    }
+    return line;
 }
 
-// Each value stands right-aligned under its label (texts left-aligned like their labels).
-std::string line2(const WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    const DerivedValues& d = wa.derived;
-    const double cells = static_cast<double>(d.grid_side) * static_cast<double>(d.grid_side);
-    const double min_density = cells > 0.0 ? d.min_abundance / cells : 0.0;
-    return int_field(d.grid_side, 7) + " " + int_field(p.SampA, 7) + " " + int_field(d.max_sample, 7) + " " +
-           int_field(d.min_sample, 7) + " " + int_field(p.StepSa, 7) + " " + int_field(p.Sampfac, 7) + " " +
-           text_field(p.Method.text(), 7) + " " + int_field(d.species, 7) + " " + real_field(p.maxD, 9, 3) + blanks(2) +
-           real_field(min_density, 9, 6) + " " + real_field(p.Dfluc, 7, 3) + " " + real_field(p.Flucmy, 7, 3) +
-           " " + real_field(p.Flucvar, 7, 3) + " " + text_field(p.DivInd.text(), 7) + " " + int_field(p.Permut, 7) +
-           " " + text_field(p.Fractal.text(), 7) + " " + text_field(p.GridHet.text(), 7) + " ";
+// The head values of a rank-order assemblage after the parameters.
+std::string rank_order_labels() {
+    std::string line;
+    for (const char* label : {"Model", "Const=k", "Const=X", "TruncF"}) line += text_field(label, 7) + blanks(1);
+    return line;
 }
 
-std::string line3() {
-    std::vector<std::pair<int, int>> layout(7, {7, 1});
-    layout.push_back({7, 3});
-    layout.push_back({7, 4});
-    layout.push_back({7, 1});
-    layout.insert(layout.end(), 9, {7, 1});
-    return labels({"DWD", "SWD", "Class", "SWDmy", "SWDvar", "DWDmy", "DWDvar", "Aggr", "AreaHet", "Scale1",
-                   "Scale2", "NicheNo", "Range", "HabGrad", "RndHet", "Model", "Const=k", "Const=X", "TruncF"},
-                  layout);
-}
-
-std::string line4(const WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    const RankOrderInput& r = wa.rank_order;
-    return text_field(p.DWD.text(), 7) + " " + text_field(p.SWD.text(), 7) + " " + int_field(p.Class, 7) + " " +
-           real_field(p.SWDmy, 7, 3) + " " + real_field(p.SWDvar, 7, 3) + " " + real_field(p.DWDmy, 7, 3) + " " +
-           real_field(p.DWDvar, 7, 3) + " " + real_field(p.Aggr, 7, 3) + blanks(3) + real_field(p.AreaHet, 7, 3) +
-           blanks(4) + real_field(p.Scale1, 7, 3) + " " + real_field(p.Scale2, 7, 3) + " " +
-           real_field(p.NicheNo, 7, 3) + " " + real_field(p.Range, 7, 3) + " " + real_field(p.HabGrad, 7, 3) +
-           blanks(5) + text_field(p.RndHet.text(), 3) + blanks(4) + text_field(r.model_type, 4) + " " +
-           real_field(r.z, 7, 4) + " " + real_field(r.X, 7, 4) + " " + real_field(r.truncation, 7, 4) + " ";
+std::string rank_order_values(const RankOrderInput& r) {
+    return text_field(r.model_type, 4) + " " + real_field(r.z, 7, 4) + " " + real_field(r.X, 7, 4) + " " +
+           real_field(r.truncation, 7, 4) + " ";
 }
 
 void write_block(ReportFile& file, const WorkArea& wa, bool later_run) {
     if (later_run) file.line("");
-    file.line(line1());
-    file.line(line2(wa));
-    file.line(line3());
-    file.line(line4(wa));
+    file.line(label_line(first_fields()));
+    file.line(value_line(first_fields(), wa.params, wa.derived));
+    file.line(label_line(second_fields()) + rank_order_labels());
+    file.line(value_line(second_fields(), wa.params, wa.derived) + rank_order_values(wa.rank_order));
 }
 
 }  // namespace

@@ -3,27 +3,20 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
+#include "core/overloaded.hpp"
+#include "data/parameter_table.hpp"
 #include "reports/csv_row.hpp"
 #include "statistics/richness_estimators.hpp"
 
 namespace lorvenna {
 namespace {
 
-}  // namespace
-
-// The parameters under the names of the batch file's header, in its column order.
-const std::vector<std::string_view> parameter_columns = {
-    "Areal",  "SampA",  "maxSa", "minSa",  "StepSa",  "Sampfac", "Method", "Species", "maxD",    "minD",   "Dfluc",
-    "Flucmy", "FlucStD", "DWD",  "SWD",    "Class",   "SWDmy",   "SWDStD", "DWDmy",   "DWDStD",  "Aggreg", "AreaHet",
-    "NicheN", "RndHet", "FracM", "Scale1", "Scale2",  "Range",   "Gradient", "DivInd", "Permut", "GridHet"};
-
-namespace {
-
 std::vector<std::string_view> run_columns() {
     std::vector<std::string_view> c = {"run", "row", "replicate", "seed", "version", "status"};
-    c.insert(c.end(), parameter_columns.begin(), parameter_columns.end());
+    for (const ParameterDescriptor& d : parameter_table()) c.push_back(d.column);
     for (std::string_view name :
          {"heterogeneity", "clump_size", "hurst", "niche_level", "terms", "square_offset", "individuals_expected",
           "individuals_placed", "species_given_up", "scaling_classes", "scaling_points", "variance_intercept",
@@ -70,18 +63,12 @@ int weight_class(float weight) {
     return k;
 }
 
+// The parameters as the pass used them, in the columns of a batch row.
 void add_parameters(CsvRow& row, const WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    const DerivedValues& d = wa.derived;
-    const double cells = static_cast<double>(d.grid_side) * static_cast<double>(d.grid_side);
-    row.whole(d.grid_side).whole(p.SampA).whole(d.max_sample).whole(d.min_sample).whole(p.StepSa).whole(p.Sampfac);
-    row.text(trimmed(p.Method.text())).whole(d.species).single(p.maxD);
-    row.real(cells > 0.0 ? static_cast<double>(d.min_abundance) / cells : 0.0);
-    row.single(p.Dfluc).single(p.Flucmy).single(p.Flucvar).text(trimmed(p.DWD.text())).text(trimmed(p.SWD.text()));
-    row.whole(p.Class).single(p.SWDmy).single(p.SWDvar).single(p.DWDmy).single(p.DWDvar).single(p.Aggr);
-    row.single(p.AreaHet).single(p.NicheNo).text(trimmed(p.RndHet.text())).text(trimmed(p.Fractal.text())).single(p.Scale1);
-    row.single(p.Scale2).single(p.Range).single(p.HabGrad).text(trimmed(p.DivInd.text())).whole(p.Permut);
-    row.text(trimmed(p.GridHet.text()));
+    for (const ParameterDescriptor& d : parameter_table())
+        std::visit(Overloaded{[&](std::int64_t v) { row.whole(v); }, [&](float v) { row.single(v); },
+                              [&](double v) { row.real(v); }, [&](const std::string& v) { row.text(trimmed(v)); }},
+                   d.used_value(wa.params, wa.derived));
 }
 
 // The file of a table, opened with its header row.

@@ -13,9 +13,6 @@
 
 namespace lorvenna {
 
-// The parameters as runs.csv names them: the batch file header's names, in its column order.
-extern const std::vector<std::string_view> parameter_columns;
-
 // Creates runs.csv, species.csv, samples.csv, curve.csv, units.csv and
 // timings.csv with their header rows; `habitat_grids` adds habitat-<run>.asc
 // per pass (and map-<run>.asc for the mapped species).
