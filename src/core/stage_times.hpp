@@ -13,6 +13,29 @@ struct StageTimes {
     double evaluation = 0.0;  // sample-size passes: sample statistics, species-area fits, their reports
     double statistics = 0.0;  // whole-community statistics
     double output = 0.0;      // settings block, species rows, map, flushing the reports
+
+    StageTimes& operator+=(const StageTimes& t) {
+        model += t.model;
+        grid += t.grid;
+        placement += t.placement;
+        sampling += t.sampling;
+        evaluation += t.evaluation;
+        statistics += t.statistics;
+        output += t.output;
+        return *this;
+    }
+    StageTimes& operator-=(const StageTimes& t) {
+        model -= t.model;
+        grid -= t.grid;
+        placement -= t.placement;
+        sampling -= t.sampling;
+        evaluation -= t.evaluation;
+        statistics -= t.statistics;
+        output -= t.output;
+        return *this;
+    }
+    friend StageTimes operator+(StageTimes a, const StageTimes& b) { return a += b; }
+    friend StageTimes operator-(StageTimes a, const StageTimes& b) { return a -= b; }
 };
 
 // Adds the time of one call to a stage.

@@ -161,13 +161,6 @@ void start_pass_record(WorkArea& wa) {
     if (wa.io.progress != nullptr) wa.io.progress->pass_started(r.run, wa.rows_read, r.replicate);
 }
 
-StageTimes since(const StageTimes& now, const StageTimes& then) {
-    return StageTimes{now.model - then.model,           now.grid - then.grid,
-                      now.placement - then.placement,   now.sampling - then.sampling,
-                      now.evaluation - then.evaluation, now.statistics - then.statistics,
-                      now.output - then.output};
-}
-
 // The tidy rows that close a pass: its species, the pass itself, its times
 // and, when asked for, its habitat grid.  Once they are written the pass
 // counts as finished for whoever shows progress.
@@ -179,7 +172,7 @@ void finish_pass_record(WorkArea& wa) {
             write_run_row(reports.runs, wa);
             if (reports.habitat_grids && wa.pass.sampled) write_habitat_grid_file(wa.io, wa.pass.run, wa.habitat);
         });
-        wa.pass.times = since(wa.times, wa.pass.times);
+        wa.pass.times = wa.times - wa.pass.times;
         write_timings_row(reports.timings, wa.pass);
     }
     if (wa.io.progress != nullptr) wa.io.progress->pass_finished(wa.pass.run, wa.rows_read, wa.pass.replicate);

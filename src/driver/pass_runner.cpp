@@ -195,15 +195,7 @@ void PassRunner::collect(Job& job) {
         if (report == &session_.reports.map && !text.empty()) report->close();
     }
     for (ReportFile* f : session_.reports.all()) f->flush();
-    const StageTimes& t = job.wa->times;
-    StageTimes& total = session_.times;
-    total.model += t.model;
-    total.grid += t.grid;
-    total.placement += t.placement;
-    total.sampling += t.sampling;
-    total.evaluation += t.evaluation;
-    total.statistics += t.statistics;
-    total.output += t.output;
+    session_.times += job.wa->times;
     if (job.failure) std::rethrow_exception(job.failure);
     after_pass(*job.wa, job.built);
 }

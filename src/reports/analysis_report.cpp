@@ -111,9 +111,8 @@ void write_sample_size_rows(ReportFile& analysis, const SpeciesAreaRows& r) {
                     int_field(r.doubles, 6));
     const SpeciesAreaFits& f = r.fits;
     std::string fits;
-    for (const double v : {f.power_c, f.power_z, f.power_explained, f.exp_a, f.exp_b,
-                           f.exp_explained, f.ear_c, f.ear_z, f.ear_explained})
-        fits += real_field(v, 10, 5) + " ";
+    for (const CurveFit& fit : {f.power, f.semi_log, f.endemics})
+        for (const double v : {fit.c, fit.z, fit.explained}) fits += real_field(v, 10, 5) + " ";
     analysis.line(fits);
 }
 

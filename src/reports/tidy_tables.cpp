@@ -166,17 +166,15 @@ void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass
     row.real(ix.shannon).real(ix.inverse_simpson).real(ix.evar);
     row.single_or_na(st.alpha > 0.0f, st.alpha).real(pass.alpha_root);
     row.whole(pass.rows.singles).whole(pass.rows.doubles).real(pass.rows.bootstrap);
-    row.real_or_na(f.power_made, f.power_c).real_or_na(f.power_made, f.power_z);
-    row.real_or_na(f.power_made && f.power_explained_made, f.power_explained);
-    row.real_or_na(f.exp_made, f.exp_a).real_or_na(f.exp_made, f.exp_b);
-    row.real_or_na(f.exp_made && f.exp_explained_made, f.exp_explained);
-    row.real_or_na(f.ear_made, f.ear_c).real_or_na(f.ear_made, f.ear_z);
-    row.real_or_na(f.ear_made && f.ear_explained_made, f.ear_explained);
+    for (const CurveFit& fit : {f.power, f.semi_log, f.endemics}) {
+        row.real_or_na(fit.made, fit.c).real_or_na(fit.made, fit.z);
+        row.real_or_na(fit.made && fit.explained_made, fit.explained);
+    }
     const SampleTruth& truth = series.truth();
     row.whole(truth.species_grid).whole(truth.species_square).whole(truth.individuals_square);
     const SpeciesAreaFits& tf = pass.true_fits;
-    row.real_or_na(tf.power_made, tf.power_c).real_or_na(tf.power_made, tf.power_z);
-    row.real_or_na(pass.inspected_fit && pass.inspected_fits.power_made, pass.inspected_fits.power_z);
+    row.real_or_na(tf.power.made, tf.power.c).real_or_na(tf.power.made, tf.power.z);
+    row.real_or_na(pass.inspected_fit && pass.inspected_fits.power.made, pass.inspected_fits.power.z);
     const RichnessEstimates& e = pass.estimates;
     row.real(e.observed).real(e.bootstrap).real(e.chao2).real(e.jack1).real(e.jack2).real(pass.sar_extrapolated);
     const double s = truth.species_square;

@@ -191,7 +191,7 @@ bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
     pass.estimates = estimate_richness(r.species_sampled, r.singles, r.doubles, n, r.bootstrap);
     const SpeciesAreaFits& f = r.fits;
     pass.sar_extrapolated =
-        f.power_made ? f.power_c * std::pow(static_cast<double>(truth_.square_cells), f.power_z) : std::nan("");
+        f.power.made ? f.power.c * std::pow(static_cast<double>(truth_.square_cells), f.power.z) : std::nan("");
     return true;
 }
 

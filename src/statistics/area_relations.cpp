@@ -17,6 +17,12 @@ LineFit log_log_fit(const std::vector<double>& area, const std::vector<double>& 
     return fit_line(lx, ly);
 }
 
+// The power law of a line fitted on logarithms: c = e^intercept, z = slope.
+CurveFit power_law(const LineFit& line) {
+    if (!line.made || !std::isfinite(std::exp(line.intercept))) return {};
+    return CurveFit{true, std::exp(line.intercept), line.slope, line.explained_made, line.explained};
+}
+
 }  // namespace
 
 std::size_t first_size_with_species(const std::vector<double>& species) {
@@ -30,15 +36,7 @@ SpeciesAreaFits fit_species_area(const std::vector<double>& area, const std::vec
                                  const std::vector<double>& endemics) {
     SpeciesAreaFits f;
     const std::size_t start = first_size_with_species(species);
-
-    const LineFit power = log_log_fit(area, species, start);
-    if (power.made && std::isfinite(std::exp(power.intercept))) {
-        f.power_c = std::exp(power.intercept);
-        f.power_z = power.slope;
-        f.power_explained = power.explained;
-        f.power_made = true;
-        f.power_explained_made = power.explained_made;
-    }
+    f.power = power_law(log_log_fit(area, species, start));
 
     std::vector<double> lx, s;
     for (std::size_t i = start; i < area.size() && i < species.size(); ++i) {
@@ -48,25 +46,13 @@ SpeciesAreaFits fit_species_area(const std::vector<double>& area, const std::vec
         }
     }
     const LineFit semi_log = fit_line(lx, s);
-    if (semi_log.made) {
-        f.exp_a = semi_log.intercept;
-        f.exp_b = semi_log.slope;
-        f.exp_explained = semi_log.explained;
-        f.exp_made = true;
-        f.exp_explained_made = semi_log.explained_made;
-    }
+    if (semi_log.made) f.semi_log = CurveFit{true, semi_log.intercept, semi_log.slope, semi_log.explained_made,
+                                             semi_log.explained};
 
     // Endemics start where the species-area curve starts: a size without species
     // holds no endemics, and a size with species but no endemics is one
     // unloggable point, not the edge of the curve.
-    const LineFit ear = log_log_fit(area, endemics, start);
-    if (ear.made && std::isfinite(std::exp(ear.intercept))) {
-        f.ear_c = std::exp(ear.intercept);
-        f.ear_z = ear.slope;
-        f.ear_explained = ear.explained;
-        f.ear_made = true;
-        f.ear_explained_made = ear.explained_made;
-    }
+    f.endemics = power_law(log_log_fit(area, endemics, start));
     return f;
 }
 

@@ -9,14 +9,21 @@
 
 namespace lorvenna {
 
-// The fits of a series; a fit not made keeps 0 in each of its values, and its
-// share of explained variance is also 0 when the counts do not vary.
+// One fitted curve of a series: y = c x^z fitted on logarithms (a power
+// law), or y = c + z ln x (semi-logarithmic).  A fit not made keeps 0 in each
+// of its values, and its share of explained variance is also 0 when the
+// counts do not vary.
+struct CurveFit {
+    bool made = false;
+    double c = 0.0, z = 0.0;
+    bool explained_made = false;
+    double explained = 0.0;  // r^2
+};
+
+// The fits of a series: the power species-area curve S = c A^z, the
+// semi-logarithmic one S = a + b ln A, and the power endemics-area curve E = c A^z.
 struct SpeciesAreaFits {
-    double power_c = 0.0, power_z = 0.0, power_explained = 0.0;  // S = c A^z
-    double exp_a = 0.0, exp_b = 0.0, exp_explained = 0.0;        // S = a + b ln A
-    double ear_c = 0.0, ear_z = 0.0, ear_explained = 0.0;        // E = c A^z
-    bool power_made = false, exp_made = false, ear_made = false;
-    bool power_explained_made = false, exp_explained_made = false, ear_explained_made = false;
+    CurveFit power, semi_log, endemics;
 };
 
 // Index (0-based) of the first sample size after the last one without species;

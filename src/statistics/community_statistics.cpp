@@ -126,14 +126,13 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
                                          DiversityIndex index) {
     CommunityStatistics out;
     int s = 0;
-    double n = 0.0, biomass = 0.0, sum_ln = 0.0, sum_lb = 0.0;
+    double n = 0.0, biomass = 0.0, sum_lb = 0.0;
     for (std::size_t k = 0; k < abundances.size(); ++k) {
         const double x = abundances[k];
         if (!present(x)) continue;
         ++s;
         n += x;
         if (k < weights.size()) biomass += static_cast<double>(weights[k]) * x;
-        sum_ln += std::log(x);
         sum_lb += lb(x);
     }
     out.species = s;
@@ -141,32 +140,26 @@ CommunityStatistics community_statistics(const std::vector<float>& weights,
     out.biomass = std::isfinite(biomass) ? biomass : 0.0;
     if (s == 0) return out;
 
-    const double mean_ln = sum_ln / s, mean_lb = sum_lb / s;
-    double shannon = 0.0, simpson = 0.0, var_ln = 0.0, ss_lb = 0.0;
-    for (double x : abundances) {
-        if (!present(x)) continue;
-        const double p = x / n;
-        shannon -= p * std::log(p);
-        simpson += p * p;
-        var_ln += (std::log(x) - mean_ln) * (std::log(x) - mean_ln);
-        ss_lb += (lb(x) - mean_lb) * (lb(x) - mean_lb);
-    }
+    const double mean_lb = sum_lb / s;
+    double ss_lb = 0.0;
+    for (double x : abundances)
+        if (present(x)) ss_lb += (lb(x) - mean_lb) * (lb(x) - mean_lb);
 
     if (s >= 2) {
         out.sd_lb = finite_or_zero(std::sqrt(ss_lb / s));
-        // Evenness is defined for every community of two or more species; a
-        // perfectly even one has evenness 1.
+        // The report shows the index the run chose, in single precision, with
+        // its evenness.  Evenness is defined for every community of two or
+        // more species; a perfectly even one has evenness 1.
+        const DiversityIndices ix = diversity_indices(abundances);
         if (index == DiversityIndex::shannon) {
-            out.diversity = finite_or_zero(shannon);
-            out.evenness = finite_or_zero(shannon / std::log(static_cast<double>(s)));
+            out.diversity = finite_or_zero(ix.shannon);
+            out.evenness = finite_or_zero(ix.shannon / std::log(static_cast<double>(s)));
         } else if (index == DiversityIndex::simpson) {
-            const double inverse = simpson > 0.0 ? 1.0 / simpson : 0.0;
-            out.diversity = finite_or_zero(inverse);
-            out.evenness = finite_or_zero(inverse / s);
+            out.diversity = finite_or_zero(ix.inverse_simpson);
+            out.evenness = finite_or_zero(ix.inverse_simpson / s);
         } else if (index == DiversityIndex::evar) {
-            const double evar = 1.0 - two_over_pi * std::atan(var_ln / s);
-            out.evenness = finite_or_zero(evar);
-            out.diversity = finite_or_zero(s * evar);
+            out.evenness = finite_or_zero(ix.evar);
+            out.diversity = finite_or_zero(s * ix.evar);
         }
     }
     rank_abundance(abundances, s, n, out);

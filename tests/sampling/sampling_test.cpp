@@ -157,7 +157,7 @@ TEST(SamplingUnits, NoDesignReadsOutsideTheGridWhateverTheValues) {
         SampleSizePass pass;
         while (series.next(m.wa, pass)) {
             const SpeciesAreaFits& f = pass.rows.fits;
-            for (const double v : {f.power_c, f.power_z, f.exp_a, f.exp_b, f.ear_c, f.ear_z, pass.rows.bootstrap,
+            for (const double v : {f.power.c, f.power.z, f.semi_log.c, f.semi_log.z, f.endemics.c, f.endemics.z, pass.rows.bootstrap,
                                    static_cast<double>(pass.statistics.diversity)})
                 EXPECT_TRUE(std::isfinite(v)) << c.method;
         }

@@ -45,28 +45,28 @@ TEST(SpeciesArea, FitsRecoverKnownCurvesAndLeaveOutSizesWithoutSpecies) {
         endemics.push_back(0.5 * std::pow(a, 0.8));
     }
     SpeciesAreaFits f = fit_species_area(area, power, endemics);
-    EXPECT_NEAR(f.power_c, 3.0, 1e-9);
-    EXPECT_NEAR(f.power_z, 0.25, 1e-9);
-    EXPECT_NEAR(f.power_explained, 1.0, 1e-9);
-    EXPECT_NEAR(f.ear_c, 0.5, 1e-9);
-    EXPECT_NEAR(f.ear_z, 0.8, 1e-9);
+    EXPECT_NEAR(f.power.c, 3.0, 1e-9);
+    EXPECT_NEAR(f.power.z, 0.25, 1e-9);
+    EXPECT_NEAR(f.power.explained, 1.0, 1e-9);
+    EXPECT_NEAR(f.endemics.c, 0.5, 1e-9);
+    EXPECT_NEAR(f.endemics.z, 0.8, 1e-9);
     f = fit_species_area(area, semi_log, endemics);
-    EXPECT_NEAR(f.exp_a, 2.0, 1e-9);
-    EXPECT_NEAR(f.exp_b, 5.0, 1e-9);
-    EXPECT_NEAR(f.exp_explained, 1.0, 1e-9);
+    EXPECT_NEAR(f.semi_log.c, 2.0, 1e-9);
+    EXPECT_NEAR(f.semi_log.z, 5.0, 1e-9);
+    EXPECT_NEAR(f.semi_log.explained, 1.0, 1e-9);
 
     // Size 2 has no species: it and every smaller size are left out, leaving S = A.
     const std::vector<double> species{5, 0, 4, 8, 16};
     EXPECT_EQ(first_size_with_species(species), 2u);
     f = fit_species_area(area, species, {7, 7, 2, 0, 8});
-    EXPECT_NEAR(f.power_c, 1.0, 1e-9);
-    EXPECT_NEAR(f.power_z, 1.0, 1e-9);
-    EXPECT_NEAR(f.ear_z, 1.0, 1e-9) << "a size without endemics is left out alone";
-    EXPECT_NEAR(f.ear_c, 0.5, 1e-9);
-    EXPECT_EQ(fit_species_area(area, species, {0, 0, 0, 0, 0}).ear_c, 0.0);
+    EXPECT_NEAR(f.power.c, 1.0, 1e-9);
+    EXPECT_NEAR(f.power.z, 1.0, 1e-9);
+    EXPECT_NEAR(f.endemics.z, 1.0, 1e-9) << "a size without endemics is left out alone";
+    EXPECT_NEAR(f.endemics.c, 0.5, 1e-9);
+    EXPECT_EQ(fit_species_area(area, species, {0, 0, 0, 0, 0}).endemics.c, 0.0);
     // Areas of one size only fit nothing.
     f = fit_species_area({9, 9}, {3, 5}, {1, 2});
-    for (const double v : {f.power_c, f.power_z, f.exp_a, f.exp_b, f.ear_c, f.ear_z}) EXPECT_EQ(v, 0.0);
+    for (const double v : {f.power.c, f.power.z, f.semi_log.c, f.semi_log.z, f.endemics.c, f.endemics.z}) EXPECT_EQ(v, 0.0);
     EXPECT_DOUBLE_EQ(bootstrap_term(1, 3), 8.0 / 27.0);
 }
 
@@ -111,8 +111,8 @@ TEST(SampleSizeTally, RowsOfIndependentUnits) {
     EXPECT_EQ(r.samples, 3);
     EXPECT_EQ(r.singles, 1);
     EXPECT_EQ(r.doubles, 1);
-    EXPECT_NEAR(r.fits.power_z, 0.0, 1e-12) << "2 species in every unit: a flat curve";
-    EXPECT_NEAR(r.fits.power_c, 2.0, 1e-12);
+    EXPECT_NEAR(r.fits.power.z, 0.0, 1e-12) << "2 species in every unit: a flat curve";
+    EXPECT_NEAR(r.fits.power.c, 2.0, 1e-12);
 }
 
 TEST(SampleSizeTally, EqualUnitsAccumulateInTheirOrder) {
@@ -127,9 +127,9 @@ TEST(SampleSizeTally, EqualUnitsAccumulateInTheirOrder) {
     EXPECT_EQ(r.niches, (std::vector<std::int64_t>{4, 7, 9, 10}));
     EXPECT_EQ(r.endemics, (std::vector<int>{0, 1, 1, 1})) << "in scan order";
     EXPECT_EQ(r.cumulative, (std::vector<double>{1, 2, 3, 4}));
-    EXPECT_NEAR(r.fits.power_z, 1.0, 1e-12) << "S = A / 4 from the first unit on";
-    EXPECT_NEAR(r.fits.power_c, 0.25, 1e-12);
-    EXPECT_GT(r.fits.ear_z, 0.0);
+    EXPECT_NEAR(r.fits.power.z, 1.0, 1e-12) << "S = A / 4 from the first unit on";
+    EXPECT_NEAR(r.fits.power.c, 0.25, 1e-12);
+    EXPECT_GT(r.fits.endemics.z, 0.0);
 }
 
 TEST(SpeciesSample, PoissonBoundaryAndLloydsIndex) {
