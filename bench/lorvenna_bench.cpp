@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "core/io_seam.hpp"
-#include "core/progress_line.hpp"
+#include "driver/progress_line.hpp"
+#include "data/session.hpp"
 #include "driver/session.hpp"
-#include "work_area.hpp"
 
 namespace fs = std::filesystem;
 using namespace lorvenna;
@@ -183,11 +183,11 @@ Measure run_scenario(const fs::path& scenario) {
     ProgressLine line(screen, shown, io.clock);
     if (with_progress) io.progress = &line;
     Measure m;
-    const SessionObserver read_session = [&m](const WorkArea& wa) {
-        m.stages = wa.times;
-        if (wa.answers.sampling()) m.grid_mib = grid_array_mib(wa.derived);
-        m.uniform_draws = static_cast<double>(wa.random.uniform_draws());
-        m.normal_draws = static_cast<double>(wa.random.normal_draws());
+    const SessionObserver read_session = [&m](const Session& session) {
+        m.stages = session.times;
+        if (session.answers.sampling()) m.grid_mib = grid_array_mib(session.pass.derived);
+        m.uniform_draws = static_cast<double>(session.pass.random.uniform_draws());
+        m.normal_draws = static_cast<double>(session.pass.random.normal_draws());
     };
     m.start_mib = resident_mib();
     const auto start = std::chrono::steady_clock::now();

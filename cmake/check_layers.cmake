@@ -1,14 +1,12 @@
 # Fails when a source file includes a header from a layer above its own.
 # Layers, lowest first: each may include only its own layer and those below.
-#   numerics < core < work_area.hpp < statistics < community < landscape
-#   < placement < sampling < reports < input < batch < driver < main.cpp
+#   numerics < core < data < statistics < community < landscape < placement
+#   < sampling < reports < pass < input < batch < sweeps < driver < main.cpp
 # Run as: cmake -DSOURCE_DIR=<repo>/src -P check_layers.cmake
-set(LAYERS numerics core data work_area statistics community landscape placement sampling reports input batch driver main)
+set(LAYERS numerics core data statistics community landscape placement sampling reports pass input batch sweeps driver main)
 
 function(layer_of path out)
-  if(path MATCHES "^work_area\\.hpp$")
-    set(name work_area)
-  elseif(path MATCHES "^main\\.cpp$")
+  if(path MATCHES "^main\\.cpp$")
     set(name main)
   else()
     string(REGEX REPLACE "/.*$" "" name "${path}")

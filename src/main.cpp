@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/console_input.hpp"
-#include "core/progress_line.hpp"
+#include "driver/progress_line.hpp"
 #include "driver/command_line.hpp"
-#include "driver/bias_command.hpp"
-#include "driver/merge.hpp"
+#include "sweeps/bias_command.hpp"
+#include "sweeps/merge.hpp"
 #include "driver/session.hpp"
 
 namespace {

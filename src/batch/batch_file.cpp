@@ -49,25 +49,25 @@ std::string template_header() {
 // Most individuals one species may have: cell and sample counts are 32-bit.
 constexpr double countable_individuals = static_cast<double>(count_limit);
 
-std::string file_label(const WorkArea& wa) {
-    return wa.batch_file_name.empty() ? std::string("the batch file") : "the batch file " + printable(wa.batch_file_name);
+std::string file_label(const BatchInput& batch) {
+    return batch.name.empty() ? std::string("the batch file") : "the batch file " + printable(batch.name);
 }
 
-[[noreturn]] void batch_read_failure(const WorkArea& wa) {
-    end_program(exit_error, " Error while reading " + file_label(wa) + ": the file could not be read further");
+[[noreturn]] void batch_read_failure(const BatchInput& batch) {
+    end_program(exit_error, " Error while reading " + file_label(batch) + ": the file could not be read further");
 }
 
 // Reads the next row and splits it; ends the program at the end of the batch
 // and at a line that cannot be taken apart.
-std::vector<std::string> next_row_fields(WorkArea& wa, std::string& row_text) {
-    if (!wa.batch_file) end_program(exit_ok, " End of batch file reached");
+std::vector<std::string> next_row_fields(BatchInput& batch, std::string& row_text) {
+    if (!batch.file) end_program(exit_ok, " End of batch file reached");
     TextLine line;
-    const LineRead got = read_text_line(*wa.batch_file, line);
-    if (got == LineRead::read_error) batch_read_failure(wa);
+    const LineRead got = read_text_line(*batch.file, line);
+    if (got == LineRead::read_error) batch_read_failure(batch);
     if (got == LineRead::end_of_file) end_program(exit_ok, " End of batch file reached");
-    ++wa.rows_read;
+    ++batch.rows_read;
     // The header is line 1.
-    const std::string where = "line " + std::to_string(static_cast<long long>(wa.rows_read) + 1) + " of " + file_label(wa);
+    const std::string where = "line " + std::to_string(static_cast<long long>(batch.rows_read) + 1) + " of " + file_label(batch);
     if (line.overlong)
         end_program(exit_error, " Error while reading " + where + ": it is longer than " +
                                     std::to_string(max_line_length) + " characters");
@@ -79,17 +79,17 @@ std::vector<std::string> next_row_fields(WorkArea& wa, std::string& row_text) {
         end_program(exit_error, " Error while reading " + where + ": field " + std::to_string(split.fault_field) +
                                     " is longer than " + std::to_string(max_field_length) + " characters");
     if (split.fields.empty()) {
-        --wa.rows_read;
+        --batch.rows_read;
         end_program(exit_ok, " End of batch file reached");
     }
     row_text = line.text;
     return std::move(split.fields);
 }
 
-void decode_row(WorkArea& wa, const std::vector<std::string>& fields, const std::string& row_text) {
+void decode_row(ParameterSet& p, const std::vector<std::string>& fields, const std::string& row_text) {
     const auto columns = parameter_table();
     for (std::size_t k = 0; k < fields.size() && k < columns.size(); ++k) {
-        if (!columns[k].decode(wa.params, fields[k]))
+        if (!columns[k].decode(p, fields[k]))
             end_program(exit_error, " Error while reading program settings: " + printable(fields[k]) + "\n " +
                                         printable(row_text));
     }
@@ -130,34 +130,35 @@ void write_batch_template(Io& io) {
     file.close();
 }
 
-bool read_batch_header(WorkArea& wa) {
-    if (!wa.batch_file) return false;
+bool read_batch_header(Session& session) {
+    BatchInput& batch = session.batch;
+    if (!batch.file) return false;
     TextLine header;  // never interpreted; a longer header is simply cut
-    const LineRead got = read_text_line(*wa.batch_file, header);
+    const LineRead got = read_text_line(*batch.file, header);
     if (got == LineRead::end_of_file) return false;
     if (got == LineRead::read_error)
         end_program(exit_error, " Error while reading data: " + printable(header.text) + "\n Error while reading " +
-                                    file_label(wa) + ": the header line could not be read");
+                                    file_label(batch) + ": the header line could not be read");
     return true;
 }
 
-void read_and_settle_row(WorkArea& wa, bool console) {
+void read_and_settle_row(Session& session, bool console) {
     std::string row_text;
-    const std::vector<std::string> fields = next_row_fields(wa, row_text);
+    const std::vector<std::string> fields = next_row_fields(session.batch, row_text);
+    ParameterSet& p = session.pass.params;
+    DerivedValues& d = session.pass.derived;
     // A short row keeps what the rows before it left.
-    if (wa.rows_read > 1) wa.params = carried_parameters(wa.params, wa.derived);
-    decode_row(wa, fields, row_text);
-    ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
+    if (session.batch.rows_read > 1) p = carried_parameters(p, d);
+    decode_row(p, fields, row_text);
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
-    if (console) warn_if_no_fractal_grid(wa.io, p);
+    if (console) warn_if_no_fractal_grid(session.io, p);
     d.grid_side = grid_side_for(p);
-    if (console && is_midpoint_grid(p.Fractal.kind())) print_rescaling(wa.io, d.grid_side);
+    if (console && is_midpoint_grid(p.Fractal.kind())) print_rescaling(session.io, d.grid_side);
     check_row(p, d.grid_side);
     derive_sample_sizes(p, d, true);
     d.species = p.Species;
     derive_densities(p, d);
-    if (wa.answers.sampling() && d.max_individuals > countable_individuals)
+    if (session.answers.sampling() && d.max_individuals > countable_individuals)
         refuse(" Error while reading max. density: ",
                real_field_min(p.maxD, 9, 3) + " (" + real_field_min(d.max_individuals, 1, 0) +
                    " individuals per species are more than can be counted)");

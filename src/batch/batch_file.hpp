@@ -4,15 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "work_area.hpp"
+#include "core/io_seam.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 
 // Mode "b": writes lorvenna.txt (header and five example rows).
 void write_batch_template(Io& io);
 // Reads the header line of the open batch file; false at end of file.
-bool read_batch_header(WorkArea& wa);
-// Reads, decodes and checks the next row into the parameter set, prints the
+bool read_batch_header(Session& session);
+// Reads, decodes and checks the next row into the parameter set of the
+// session's pass, prints the
 // rescaling line (when `console`), applies the maxSa clamp.  Ends the program
 // at the end of the batch (blank line or end of file) and at the first faulty
 // row.
@@ -28,6 +30,6 @@ bool read_batch_header(WorkArea& wa);
 // A row whose maxD x Areal x Areal exceeds the individuals a 32-bit count can
 // hold ends like a failed check.  Without `console` (rows checked or skipped,
 // not run) the rescaling and fractal-kind lines are left out.
-void read_and_settle_row(WorkArea& wa, bool console);
+void read_and_settle_row(Session& session, bool console);
 
 }  // namespace lorvenna

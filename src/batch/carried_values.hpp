@@ -1,6 +1,6 @@
 #pragma once
 // What a short batch row keeps from the rows before it.
-#include "work_area.hpp"
+#include "data/parameters.hpp"
 
 namespace lorvenna {
 

@@ -7,11 +7,11 @@
 
 namespace lorvenna {
 
-void derive_carried_values(WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
-    if (wa.answers.from_file()) {
-        d.species = wa.rank_order.rows;
+void derive_carried_values(Session& session) {
+    const ParameterSet& p = session.pass.params;
+    DerivedValues& d = session.pass.derived;
+    if (session.answers.from_file()) {
+        d.species = session.pass.rank_order.rows;
         d.classes = p.Class;
         d.swd_mean = p.SWDmy;
         d.swd_sd = p.SWDvar;
@@ -25,22 +25,24 @@ void derive_carried_values(WorkArea& wa) {
     d.niche_level = niche_level(p);
 }
 
-std::string settle_without_pass(WorkArea& wa, bool verify) {
-    const ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
+std::string settle_without_pass(Session& session, bool verify) {
+    Pass& pass = session.pass;
+    const ParameterSet& p = pass.params;
+    DerivedValues& d = pass.derived;
     std::string failure;
-    if (wa.answers.from_file()) {
-        read_rank_order_block(wa);
-        const CommunityOutcome community = build_community_from_rank_order(wa);
+    if (session.answers.from_file()) {
+        read_rank_order_block(session.rank_order, pass.rank_order);
+        d.species = pass.rank_order.rows;
+        const CommunityOutcome community = build_community_from_rank_order(p, d, pass.rank_order, pass.community);
         failure = !community.fatal.empty() ? community.fatal : community.error;
-        wa.species.clear();
-        if (wa.answers.batch_run()) reposition_rank_order_file(wa);
+        pass.community.species.clear();
+        if (session.answers.batch_run()) reposition_rank_order_file(session.rank_order, pass.rank_order);
     } else {
         const WeightClasses classes = fit_weight_classes(p, d.species);
         d.classes = classes.classes;
         d.swd_mean = classes.mean;
         d.swd_sd = classes.sd;
-        if (verify && !class_frequencies(p.SWD.kind(), classes, d.species, wa.class_freq))
+        if (verify && !class_frequencies(p.SWD.kind(), classes, d.species, pass.community.class_freq))
             failure = " Error while assigning the weight-classes";
     }
     d.fractal_coefficient = fractal_coefficient(p);

@@ -5,7 +5,7 @@
 // since none of it depends on the stream.
 #include <string>
 
-#include "work_area.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 
@@ -16,11 +16,11 @@ namespace lorvenna {
 // its first draw and returns why that pass would fail: a block without a
 // species the run can count, weight classes that cannot be assigned.  Ends
 // like the run would (ProgramEnd) on a faulty block or the end of the blocks.
-std::string settle_without_pass(WorkArea& wa, bool verify);
+std::string settle_without_pass(Session& session, bool verify);
 
 // The values a pass of the current row derives that the next short row keeps
 // (fitted weight classes, Hurst exponent, niche level), set the way the pass
 // sets them, once the row is settled and its rank-order block read.
-void derive_carried_values(WorkArea& wa);
+void derive_carried_values(Session& session);
 
 }  // namespace lorvenna

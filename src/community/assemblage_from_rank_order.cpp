@@ -33,7 +33,7 @@ int weight_class(double w) {
     return k;
 }
 
-std::string file_label(const RankOrderInput& r) { return "the distribution file " + printable(r.file_name); }
+std::string file_label(const RankOrderBlock& r) { return "the distribution file " + printable(r.file_name); }
 
 std::string number_text(double v) {
     char buf[64];
@@ -43,13 +43,11 @@ std::string number_text(double v) {
 
 }  // namespace
 
-CommunityOutcome build_community_from_rank_order(WorkArea& wa) {
-    const RankOrderInput& r = wa.rank_order;
-    const ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
+CommunityOutcome build_community_from_rank_order(const ParameterSet& p, DerivedValues& d, const RankOrderBlock& r,
+                                                 Community& community) {
     d.community_built = false;
-    wa.class_freq.fill(0.0f);
-    wa.totals = CommunityTotals{};
+    community.class_freq.fill(0.0f);
+    community.totals = CommunityTotals{};
     d.species = r.rows;
     // The weight classes follow the file, not the parameters: those stand as given.
     d.classes = p.Class;
@@ -60,9 +58,9 @@ CommunityOutcome build_community_from_rank_order(WorkArea& wa) {
     // With a maximum density the run counts whole individuals; without one the
     // abundances are relative and the placement scales them by the rarest species.
     const bool individuals = p.maxD > 0.0f;
-    const bool file_weights = r.body_weights == keyword("yes");
+    const bool file_weights = r.body_weights;
 
-    wa.species.assign(static_cast<std::size_t>(std::max(r.rows, 0)), SpeciesRow{});
+    community.species.assign(static_cast<std::size_t>(std::max(r.rows, 0)), SpeciesRow{});
     std::size_t entered = 0;
     double reference = 0.0, smallest = 0.0, largest = 0.0;
     for (int i = 0; i < r.rows; ++i) {
@@ -76,22 +74,22 @@ CommunityOutcome build_community_from_rank_order(WorkArea& wa) {
         if (entered == 0) reference = abundance;
         const double given = r.weight[static_cast<std::size_t>(i)];
         const double weight = file_weights && given > 0.0 ? given : default_weight(abundance, reference);
-        SpeciesRow& row = wa.species[entered];
+        SpeciesRow& row = community.species[entered];
         row.weight = static_cast<float>(weight);
         row.abundance = static_cast<float>(abundance);
         row.undisturbed = static_cast<float>(read);
         smallest = entered == 0 ? abundance : std::min(smallest, abundance);
         largest = entered == 0 ? abundance : std::max(largest, abundance);
-        wa.class_freq[static_cast<std::size_t>(weight_class(weight))] += 1.0f;
-        wa.totals.individuals += abundance;
-        wa.totals.biomass += static_cast<float>(weight * abundance);
+        community.class_freq[static_cast<std::size_t>(weight_class(weight))] += 1.0f;
+        community.totals.individuals += abundance;
+        community.totals.biomass += static_cast<float>(weight * abundance);
         ++entered;
     }
-    for (std::size_t s = 0; s < wa.species.size(); ++s) wa.species[s].number = static_cast<float>(s + 1);
+    for (std::size_t s = 0; s < community.species.size(); ++s) community.species[s].number = static_cast<float>(s + 1);
 
     int top_class = 1;
     for (int k = 1; k <= max_weight_classes; ++k)
-        if (wa.class_freq[static_cast<std::size_t>(k)] > 0.0f) top_class = k;
+        if (community.class_freq[static_cast<std::size_t>(k)] > 0.0f) top_class = k;
     outcome.weight_classes = top_class;
 
     if (entered == 0) {
@@ -100,7 +98,7 @@ CommunityOutcome build_community_from_rank_order(WorkArea& wa) {
                                     : " Error while building the community: no abundance of the block reaches the "
                                       "minimum abundance of " +
                                           number_text(d.min_abundance);
-        wa.species.clear();
+        community.species.clear();
         return outcome;
     }
     if (!individuals && largest / smallest > countable_individuals) {

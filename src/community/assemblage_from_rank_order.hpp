@@ -1,12 +1,14 @@
 #pragma once
 // A community taken from a rank-order distribution file (sources "m" and "o").
 #include "community/community_model.hpp"
-#include "work_area.hpp"
+#include "data/parameters.hpp"
+#include "data/rank_order.hpp"
+#include "data/species.hpp"
 
 namespace lorvenna {
 
-// Turns the block last read into rank_order into the species table
-// (weights, OrigInd) and the species per weight class, sets community_built.
+// Turns a rank-order block into the species table (weights, OrigInd) and the
+// species per weight class, sets community_built.
 //
 // - With maxD > 0 the run counts individuals: every abundance is rounded to
 //   the nearest whole individual (halves away from zero), so a species
@@ -27,6 +29,7 @@ namespace lorvenna {
 // - No species entered: the outcome's message, community_built stays false
 //   (the pass fails, a batch goes on).  An abundance beyond 32-bit counts
 //   ends the run.
-CommunityOutcome build_community_from_rank_order(WorkArea& wa);
+CommunityOutcome build_community_from_rank_order(const ParameterSet& p, DerivedValues& d, const RankOrderBlock& block,
+                                                 Community& community);
 
 }  // namespace lorvenna

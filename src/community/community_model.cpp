@@ -27,7 +27,7 @@ WeightClasses fit_weight_classes(const ParameterSet& p, int species_count) {
 }
 
 bool class_frequencies(WeightForm swd, const WeightClasses& w, int species_count,
-                       std::array<float, max_weight_classes + 1>& freq) {
+                       WeightClassList& freq) {
     freq.fill(0.0f);
     const int classes = std::clamp(w.classes, 0, max_weight_classes);
     const bool logn = swd == WeightForm::logn;
@@ -70,7 +70,7 @@ bool class_frequencies(WeightForm swd, const WeightClasses& w, int species_count
     return true;
 }
 
-void WeightSequence::next(const std::array<float, max_weight_classes + 1>& freq) {
+void WeightSequence::next(const WeightClassList& freq) {
     if (cls > max_weight_classes || freq[static_cast<std::size_t>(cls)] < 0.5f) {
         weight = 0.0f;  // the classes are used up: no weight for this species
         return;
@@ -152,22 +152,20 @@ void express_relative_abundances(std::vector<SpeciesRow>& species, double total)
 
 namespace {
 
-CommunityOutcome abandon(WorkArea& wa, CommunityOutcome outcome, std::string message) {
-    wa.species.clear();
-    wa.totals = CommunityTotals{};
-    wa.derived.community_built = false;
+CommunityOutcome abandon(Community& community, DerivedValues& d, CommunityOutcome outcome, std::string message) {
+    community.species.clear();
+    community.totals = CommunityTotals{};
+    d.community_built = false;
     outcome.error = " " + message;  // a free-format console line
     return outcome;
 }
 
 }  // namespace
 
-CommunityOutcome build_community(WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
-    const bool model_only = !wa.answers.sampling();
+CommunityOutcome build_community(const ParameterSet& p, DerivedValues& d, bool model_only, RandomStream& random,
+                                 Community& community) {
     d.community_built = false;
-    wa.totals = CommunityTotals{};
+    community.totals = CommunityTotals{};
     CommunityOutcome outcome;
 
     const float side = static_cast<float>(d.grid_side);
@@ -181,29 +179,29 @@ CommunityOutcome build_community(WorkArea& wa) {
     d.classes = classes.classes;
     d.swd_mean = classes.mean;
     d.swd_sd = classes.sd;
-    if (!class_frequencies(p.SWD.kind(), classes, d.species, wa.class_freq))
-        return abandon(wa, outcome, "Error while assigning the weight-classes");
+    if (!class_frequencies(p.SWD.kind(), classes, d.species, community.class_freq))
+        return abandon(community, d, outcome, "Error while assigning the weight-classes");
     outcome.weight_classes = std::clamp(d.classes, 0, max_weight_classes);
 
     const int species = std::max(0, d.species);
-    wa.species.assign(static_cast<std::size_t>(species), SpeciesRow{});
+    community.species.assign(static_cast<std::size_t>(species), SpeciesRow{});
     const bool frozen = p.DWD == DensityForm::linear && p.DWDmy == 0.0f && p.DWDvar == 0.0f;
     WeightSequence weights;
     for (int s = 1; s <= species; ++s) {
-        SpeciesRow& row = wa.species[static_cast<std::size_t>(s - 1)];
+        SpeciesRow& row = community.species[static_cast<std::size_t>(s - 1)];
         row.number = static_cast<float>(s);
         outcome.table_started = true;
 
-        weights.next(wa.class_freq);
-        (void)wa.random.uniform();  // r1: drawn for the stream's sake, unused here
-        const double r2 = wa.random.uniform();
-        (void)wa.random.uniform();  // r3: serves the placement, redrawn there
-        float f = fluctuation_factor(wa.random, p, r2);
+        weights.next(community.class_freq);
+        (void)random.uniform();  // r1: drawn for the stream's sake, unused here
+        const double r2 = random.uniform();
+        (void)random.uniform();  // r3: serves the placement, redrawn there
+        float f = fluctuation_factor(random, p, r2);
         if (weights.weight <= 0.0f) continue;  // no class left for this species
 
         bool known = true;
         const float x = undisturbed_abundance(p.DWD.kind(), weights.weight, max_ind, p.DWDmy, p.DWDvar, known);
-        if (!known) return abandon(wa, outcome, "Error with the DWD-function");
+        if (!known) return abandon(community, d, outcome, "Error with the DWD-function");
         if (frozen) f = 0.0f;
         float n = fluctuated_abundance(p.DWD.kind(), x, f, r2 <= static_cast<double>(p.Dfluc));
         if (!std::isfinite(n)) n = 0.0f;
@@ -223,8 +221,8 @@ CommunityOutcome build_community(WorkArea& wa) {
         row.undisturbed = std::max(x, 0.0f);
         if (model_only) {
             row.fluctuated = std::max(n, 0.0f);
-            wa.totals.biomass += row.weight * row.abundance;
-            wa.totals.individuals += static_cast<double>(row.abundance);
+            community.totals.biomass += row.weight * row.abundance;
+            community.totals.individuals += static_cast<double>(row.abundance);
         }
     }
     d.community_built = true;
@@ -232,17 +230,16 @@ CommunityOutcome build_community(WorkArea& wa) {
     return outcome;
 }
 
-CommunityStatistics statistics_of_community(const WorkArea& wa) {
-    const bool sampling = wa.answers.sampling();
+CommunityStatistics statistics_of_community(const std::vector<SpeciesRow>& species, bool sampled, DiversityIndex index) {
     std::vector<float> weights;
     std::vector<double> abundances;
-    weights.reserve(wa.species.size());
-    abundances.reserve(wa.species.size());
-    for (const SpeciesRow& row : wa.species) {
+    weights.reserve(species.size());
+    abundances.reserve(species.size());
+    for (const SpeciesRow& row : species) {
         weights.push_back(row.weight);
-        abundances.push_back(static_cast<double>(sampling ? row.assigned : row.abundance));
+        abundances.push_back(static_cast<double>(sampled ? row.assigned : row.abundance));
     }
-    return community_statistics(weights, abundances, wa.params.DivInd.kind());
+    return community_statistics(weights, abundances, index);
 }
 
 }  // namespace lorvenna

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "statistics/community_statistics.hpp"
-#include "work_area.hpp"
+#include "data/parameters.hpp"
+#include "data/species.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 
@@ -20,9 +22,11 @@ struct CommunityOutcome {
 
 // Fills the species table from the parameter set and the random stream (source
 // "g"), with the weight classes in class_freq and the fitted classes in the
-// derived values.  After "Error while assigning the weight-classes" or "Error
+// derived values; a model-only run also keeps the fluctuated abundances and
+// the totals.  After "Error while assigning the weight-classes" or "Error
 // with the DWD-function" the species table is empty and community_built false.
-CommunityOutcome build_community(WorkArea& wa);
+CommunityOutcome build_community(const ParameterSet& p, DerivedValues& d, bool model_only, RandomStream& random,
+                                 Community& community);
 
 // Model-only runs without a maximum density describe the community by shares:
 // abundances and undisturbed abundances divided by all individuals.
@@ -30,6 +34,6 @@ void express_relative_abundances(std::vector<SpeciesRow>& species, double total)
 
 // Statistics of the whole community: of the individuals placed in a sampling
 // run, of the abundances in a model-only run.
-CommunityStatistics statistics_of_community(const WorkArea& wa);
+CommunityStatistics statistics_of_community(const std::vector<SpeciesRow>& species, bool sampled, DiversityIndex index);
 
 }  // namespace lorvenna

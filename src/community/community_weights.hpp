@@ -4,7 +4,9 @@
 // their own.
 #include <array>
 
-#include "work_area.hpp"
+#include "data/parameters.hpp"
+#include "data/species.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 
@@ -24,7 +26,7 @@ WeightClasses fit_weight_classes(const ParameterSet& p, int species);
 // down so that class 1 is the first class holding at least half a species.
 // Entries beyond the moved classes are 0.  False when no class qualifies.
 bool class_frequencies(WeightForm swd, const WeightClasses& classes, int species,
-                       std::array<float, max_weight_classes + 1>& freq);
+                       WeightClassList& freq);
 
 // Body weights through the doubling classes: the n species of class k get
 // 2^(k-1) + j 2^(k-1)/n, j = 1..n, the last one exactly 2^k.  Once a class
@@ -34,7 +36,7 @@ struct WeightSequence {
     int exponent = 1;   // its upper bound is 2^exponent
     int in_class = 0;   // species already given a weight in the current class
     float weight = 0.0f;  // weight of the last species
-    void next(const std::array<float, max_weight_classes + 1>& freq);
+    void next(const WeightClassList& freq);
 };
 
 // Undisturbed abundance of a species of weight w for a density-weight form;

@@ -37,6 +37,28 @@ using SecondsClock = std::function<double()>;
 SecondsClock steady_seconds_clock();
 
 struct Io {
+    Io(std::istream& console_in, std::ostream& console_out, std::filesystem::path directory, FileSystem& file_system)
+        : in(console_in), out(console_out), dir(std::move(directory)), files(file_system) {}
+    // The same seam on another console and file system, every setting kept:
+    // a pass run beside others keeps its output in memory until its turn.
+    // (Every member below but the three streams is taken from `like`.)
+    Io(const Io& like, std::istream& console_in, std::ostream& console_out, FileSystem& file_system)
+        : in(console_in),
+          out(console_out),
+          dir(like.dir),
+          files(file_system),
+          elapsed(like.elapsed),
+          stop_requested(like.stop_requested),
+          max_pass_bytes(like.max_pass_bytes),
+          max_individuals(like.max_individuals),
+          max_uniform_draws(like.max_uniform_draws),
+          input_dir(like.input_dir),
+          messages(like.messages),
+          quiet(like.quiet),
+          progress(like.progress),
+          poll_interrupt(like.poll_interrupt),
+          clock(like.clock) {}
+
     std::istream& in;
     std::ostream& out;
     std::filesystem::path dir;  // where the report files and tables go

@@ -20,19 +20,19 @@ std::string framed(const std::string& text) {
 
 }  // namespace
 
-void print_banner(const WorkArea& wa) {
+void print_banner(Io& io, std::uint32_t seed) {
     const std::string stars(55, '*');
-    tell(wa.io, stars);
-    tell(wa.io, framed(""));
-    tell(wa.io, framed("Lorvenna - virtual assemblages sampled on a grid"));
-    tell(wa.io, framed(""));
-    tell(wa.io, framed("Species-area relations, diversity and design bias"));
-    tell(wa.io, framed(""));
-    tell(wa.io, framed(std::string("Version ") + LORVENNA_VERSION));
-    tell(wa.io, framed("Seed word: " + std::to_string(wa.random.seed())));
-    tell(wa.io, framed(""));
-    tell(wa.io, stars);
-    tell(wa.io, "");
+    tell(io, stars);
+    tell(io, framed(""));
+    tell(io, framed("Lorvenna - virtual assemblages sampled on a grid"));
+    tell(io, framed(""));
+    tell(io, framed("Species-area relations, diversity and design bias"));
+    tell(io, framed(""));
+    tell(io, framed(std::string("Version ") + LORVENNA_VERSION));
+    tell(io, framed("Seed word: " + std::to_string(seed)));
+    tell(io, framed(""));
+    tell(io, stars);
+    tell(io, "");
 }
 
 }  // namespace lorvenna

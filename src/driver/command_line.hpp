@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/io_seam.hpp"
-#include "driver/session_options.hpp"
+#include "data/session_options.hpp"
 
 namespace lorvenna {
 

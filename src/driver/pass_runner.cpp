@@ -2,60 +2,60 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "core/console.hpp"
+#include "core/memory_files.hpp"
 #include "core/program_end.hpp"
 #include "core/runtime_report.hpp"
-#include "core/memory_files.hpp"
-#include "driver/model_pass.hpp"
 #include "input/settings_echo.hpp"
 #include "numerics/fixed_field.hpp"
 #include "numerics/run_seeds.hpp"
 
 namespace lorvenna {
 
-void print_pass_head(WorkArea& wa, bool run_seeds) {
-    if (wa.answers.batch_run()) {
-        print_runtime_report(wa.io);
-        tell_fixed(wa.io, std::string(78, '-'));
-        tell_fixed(wa.io, "Iteration No.: " + int_field(wa.iteration, 4));
-        print_settings_echo(wa);
+void print_pass_head(Io& io, bool batch_run, bool run_seeds, const PassIdentity& id, const Pass& pass) {
+    const long long row = id.line > 0 ? id.line - 1 : 0;
+    if (batch_run) {
+        print_runtime_report(io);
+        tell_fixed(io, std::string(78, '-'));
+        tell_fixed(io, "Iteration No.: " + int_field(id.run, 4));
+        print_settings_echo(io, pass);
     }
     if (!run_seeds) return;
-    const std::string seed = std::to_string(wa.random.seed());
-    const std::string row = std::to_string(wa.rows_read);
-    tell(wa.io, "Run " + std::to_string(std::max(wa.iteration, 1)) + ": " +
-                    (wa.answers.batch_run() ? "row " + row + ", " : std::string()) + "replicate " +
-                    std::to_string(wa.replicate) + ", seed word " + seed + " (alone: --seed " + seed +
-                    (wa.answers.batch_run() ? " --rows " + row + ":" + row : std::string()) + ")");
+    const std::string seed = std::to_string(pass.random.seed());
+    const std::string rows = std::to_string(row);
+    tell(io, "Run " + std::to_string(id.run) + ": " + (batch_run ? "row " + rows + ", " : std::string()) +
+                 "replicate " + std::to_string(id.replicate) + ", seed word " + seed + " (alone: --seed " + seed +
+                 (batch_run ? " --rows " + rows + ":" + rows : std::string()) + ")");
 }
 
 std::uint32_t seed_of_pass(std::uint32_t session_seed, long long row, int replicate) {
     return run_seed(session_seed, static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(replicate));
 }
 
+// A pass run beside others: a copy of the session's pass, its console and
+// files in memory, its own report files on them.
 struct PassRunner::Job {
+    Pass pass;
+    PassIdentity id;
     std::istringstream no_answers;
     std::ostringstream console, messages;
     MemoryFiles files;
     std::unique_ptr<Io> io;
-    std::unique_ptr<WorkArea> wa;
+    ReportFiles reports;
     std::thread thread;
     std::exception_ptr failure;
     bool built = false;
 };
 
-PassRunner::PassRunner(WorkArea& session, const SessionOptions& options, ManifestWriter& manifest,
-                       std::vector<const ReportFile*> tracked)
+PassRunner::PassRunner(Session& session, ManifestWriter& manifest, std::vector<const ReportFile*> tracked)
     : session_(session),
-      options_(options),
       manifest_(manifest),
       tracked_(std::move(tracked)),
-      free_cores_(std::max(options.jobs, 1)) {}
+      free_cores_(std::max(session.options.jobs, 1)) {}
 
 void PassRunner::take_core(long long ticket) {
     std::unique_lock lock(cores_mutex_);
@@ -80,86 +80,52 @@ PassRunner::~PassRunner() {
         if (job->thread.joinable()) job->thread.join();
 }
 
-void PassRunner::run(bool print_head) {
-    if (options_.jobs <= 1) {
-        WorkArea& wa = session_;
-        if (print_head) print_pass_head(wa, options_.run_seeds);
-        const bool built = run_model_pass(wa);
-        for (ReportFile* f : wa.reports.all()) f->flush();  // a finished pass is on disk before the next begins
-        after_pass(wa, built);
-        wa.release_pass_arrays();
+void PassRunner::run(const PassIdentity& id, bool print_head) {
+    const SessionOptions& options = session_.options;
+    if (options.jobs <= 1) {
+        Session& s = session_;
+        if (print_head) print_pass_head(s.io, s.answers.batch_run(), options.run_seeds, id, s.pass);
+        const bool built = run_model_pass(s.pass, PassOutlet{s.io, s.reports, s.answers}, id);
+        s.times += s.pass.record.times;
+        for (ReportFile* f : s.reports.all()) f->flush();  // a finished pass is on disk before the next begins
+        after_pass(s.pass, built);
+        s.pass.release_arrays();
         return;
     }
     // Up to twice as many passes as cores are under way: those beyond the
     // cores wait for one, and a pass that has finished holds only its text.
-    if (static_cast<int>(jobs_.size()) >= 2 * options_.jobs) {
+    if (static_cast<int>(jobs_.size()) >= 2 * options.jobs) {
         std::unique_ptr<Job> oldest = std::move(jobs_.front());
         jobs_.pop_front();
         collect(*oldest);
     }
-    start_job(print_head);
+    start_job(id, print_head);
 }
 
-void PassRunner::start_job(bool print_head) {
+void PassRunner::start_job(const PassIdentity& id, bool print_head) {
     auto job = std::make_unique<Job>();
-    const Io& from = session_.io;
-    job->io = std::make_unique<Io>(Io{job->no_answers, job->console, from.dir, job->files});
+    job->pass = session_.pass;
+    job->id = id;
+    job->io = std::make_unique<Io>(session_.io, job->no_answers, job->console, job->files);
     Io& io = *job->io;
-    io.elapsed = from.elapsed;
-    io.clock = from.clock;
-    io.progress = from.progress;  // told from this pass's thread
-    io.stop_requested = from.stop_requested;
-    io.max_pass_bytes = from.max_pass_bytes;
-    io.max_individuals = from.max_individuals;
-    io.max_uniform_draws = from.max_uniform_draws;
-    io.input_dir = from.input_dir;
-    io.messages = &job->messages;
-    io.quiet = from.quiet;
-    job->wa = std::make_unique<WorkArea>(io);
-    WorkArea& wa = *job->wa;
-    const WorkArea& s = session_;
-    wa.random = s.random;
-    wa.answers = s.answers;
-    wa.batch_file_name = s.batch_file_name;
-    wa.iteration = s.iteration;
-    wa.rows_read = s.rows_read;
-    wa.replicate = s.replicate;
-    wa.params = s.params;
-    wa.derived = s.derived;
-    RankOrderInput& r = wa.rank_order;
-    const RankOrderInput& sr = s.rank_order;
-    r.file_name = sr.file_name;
-    r.assemblage = sr.assemblage;
-    r.body_weights = sr.body_weights;
-    r.abundance = sr.abundance;
-    r.weight = sr.weight;
-    r.rows = sr.rows;
-    r.model_type = sr.model_type;
-    r.z = sr.z;
-    r.X = sr.X;
-    r.truncation = sr.truncation;
-    r.head_species = sr.head_species;
-    wa.range_x = s.range_x;
-    wa.range_y = s.range_y;
-    wa.heterogeneity_given = s.heterogeneity_given;
-    const auto from_reports = session_.reports.all();
-    const auto to_reports = wa.reports.all();
-    for (std::size_t i = 0; i < from_reports.size(); ++i)
-        if (from_reports[i]->is_open()) to_reports[i]->open(io);
-    wa.reports.habitat_grids = s.reports.habitat_grids;
+    io.messages = &job->messages;  // the progress listener is told from this pass's thread
+    // A caller's interrupt check (R's, Python's) may be asked on its own
+    // thread only: the session asks it between passes.
+    io.poll_interrupt = nullptr;
+    job->reports.open_like(session_.reports, io);
     Job* j = job.get();
-    const bool run_seeds = options_.run_seeds;
+    const bool batch_run = session_.answers.batch_run(), run_seeds = session_.options.run_seeds;
     const long long ticket = ++tickets_;
-    job->thread = std::thread([this, j, run_seeds, print_head, ticket] {
+    job->thread = std::thread([this, j, batch_run, run_seeds, print_head, ticket] {
         take_core(ticket);
         try {
-            if (print_head) print_pass_head(*j->wa, run_seeds);
-            j->built = run_model_pass(*j->wa);
-            for (ReportFile* f : j->wa->reports.all()) f->flush();
+            if (print_head) print_pass_head(*j->io, batch_run, run_seeds, j->id, j->pass);
+            j->built = run_model_pass(j->pass, PassOutlet{*j->io, j->reports, session_.answers}, j->id);
+            for (ReportFile* f : j->reports.all()) f->flush();
         } catch (...) {
             j->failure = std::current_exception();
         }
-        j->wa->release_pass_arrays();
+        j->pass.release_arrays();
         free_core();
     });
     jobs_.push_back(std::move(job));
@@ -195,9 +161,9 @@ void PassRunner::collect(Job& job) {
         if (report == &session_.reports.map && !text.empty()) report->close();
     }
     for (ReportFile* f : session_.reports.all()) f->flush();
-    session_.times += job.wa->times;
+    session_.times += job.pass.record.times;
     if (job.failure) std::rethrow_exception(job.failure);
-    after_pass(*job.wa, job.built);
+    after_pass(job.pass, job.built);
 }
 
 void PassRunner::drain() {
@@ -208,18 +174,18 @@ void PassRunner::drain() {
     }
 }
 
-void PassRunner::after_pass(const WorkArea& pass, bool built) {
+void PassRunner::after_pass(const Pass& pass, bool built) {
     if (!built) {
         if (!session_.answers.batch_run()) end_program(exit_error);
         session_.exit_status = exit_error;  // a batch goes on with its next row
     }
     if (manifest_.active()) {
         ManifestRun r;
-        r.run = pass.pass.run;
-        r.row = pass.rows_read;
-        r.replicate = pass.pass.replicate;
-        r.seed = pass.pass.seed;
-        r.after = StreamState{pass.random.seed(), pass.derived.heterogeneity, pass.range_x, pass.range_y};
+        r.run = pass.record.run;
+        r.row = pass.record.row > 0 ? pass.record.row - 1 : 0;
+        r.replicate = pass.record.replicate;
+        r.seed = pass.record.seed;
+        r.after = StreamState{pass.random.seed(), pass.derived.heterogeneity, pass.centre.x, pass.centre.y};
         for (const ReportFile* f : tracked_) r.sizes.push_back(f->size());
         manifest_.run(r);
     }

@@ -6,13 +6,13 @@
 #include <optional>
 
 #include "core/io_seam.hpp"
-#include "driver/session_options.hpp"
-#include "work_area.hpp"
+#include "data/session_options.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 
-// Called with the work area at the end of a session (the benchmarks read its times and draws).
-using SessionObserver = std::function<void(const WorkArea&)>;
+// Called with the session at its end (the benchmarks read its times and draws).
+using SessionObserver = std::function<void(const Session&)>;
 
 // Runs a whole session on the given console and directory, with the start-up
 // answers and outputs the options ask for; returns the exit status.  Without a

@@ -2,7 +2,7 @@
 // Values derived from a freshly read parameter set, shared by the dialogue
 // and the batch rows.
 #include "core/io_seam.hpp"
-#include "work_area.hpp"
+#include "data/parameters.hpp"
 
 namespace lorvenna {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The kind of fractal habitat grid a parameter set asks for.
 #include "core/io_seam.hpp"
-#include "work_area.hpp"
+#include "data/parameters.hpp"
 
 namespace lorvenna {
 

@@ -18,7 +18,7 @@ struct Record {
     bool overlong = false;
 };
 
-std::string file_label(const RankOrderInput& r) { return "the distribution file " + printable(r.file_name); }
+std::string file_label(const std::string& name) { return "the distribution file " + printable(name); }
 
 std::string trimmed(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
@@ -29,7 +29,7 @@ std::string trimmed(const std::string& s) {
 
 // The next record: one stepped back over, else the next line of the file;
 // nullopt at the end of the file.  A failing file ends the program.
-std::optional<Record> next_record(RankOrderInput& r) {
+std::optional<Record> next_record(RankOrderReader& r) {
     if (r.pending_record) {
         Record rec{std::move(*r.pending_record), false};
         r.pending_record.reset();
@@ -42,7 +42,7 @@ std::optional<Record> next_record(RankOrderInput& r) {
     TextLine line;
     const LineRead got = read_text_line(*r.file, line);
     if (got == LineRead::read_error)
-        end_program(exit_error, " Error while reading " + file_label(r) + ": the file could not be read further");
+        end_program(exit_error, " Error while reading " + file_label(r.name) + ": the file could not be read further");
     if (got == LineRead::end_of_file) return std::nullopt;
     ++r.line_number;
     r.last_record = line.text;
@@ -50,7 +50,7 @@ std::optional<Record> next_record(RankOrderInput& r) {
 }
 
 // Steps back over the record read last, so that the next read returns it again.
-void step_back(RankOrderInput& r) {
+void step_back(RankOrderReader& r) {
     if (!r.last_record) return;
     r.pending_record = std::move(*r.last_record);
     r.last_record.reset();
@@ -66,7 +66,7 @@ std::optional<int> whole_number(const std::string& token) {
 }
 
 // The head record of an assemblage: species number, model type, z, X, truncation factor.
-void read_head(RankOrderInput& r, const std::string& record) {
+void read_head(RankOrderBlock& r, const std::string& record) {
     const SplitFields split = split_fields(record);
     const auto& f = split.fields;
     const auto fail = [&](const char* what) {
@@ -112,75 +112,75 @@ namespace {
 
 // Takes the opened file and reads its head: the head record of an assemblage
 // file, or for any other file the answer whether records give body weights.
-void start_reading(WorkArea& wa, const std::string& name, const std::optional<bool>& weights) {
-    RankOrderInput& r = wa.rank_order;
-    r.file_name = name;
-    r.body_weights = keyword("no");
-    r.pending_record.reset();
-    r.last_record.reset();
-    r.line_number = 0;
-    r.blocks_read = 0;
-    r.rows = 0;
+void start_reading(Io& io, RankOrderReader& reader, RankOrderBlock& block, const std::string& name,
+                   const std::optional<bool>& weights) {
+    block.file_name = reader.name = name;
+    block.body_weights = false;
+    block.rows = 0;
+    reader.pending_record.reset();
+    reader.last_record.reset();
+    reader.line_number = 0;
+    reader.blocks_read = 0;
     const std::string base = std::filesystem::path(name).filename().string();
-    r.assemblage = base.rfind("Ass", 0) == 0 || base.rfind("ass", 0) == 0;
-    if (r.assemblage) {
-        if (!next_record(r))
-            end_program(exit_error, " Error while reading " + file_label(r) + ": the file is empty");
-        const auto head = next_record(r);
-        read_head(r, head ? head->text : std::string());
+    reader.assemblage = base.rfind("Ass", 0) == 0 || base.rfind("ass", 0) == 0;
+    if (reader.assemblage) {
+        if (!next_record(reader))
+            end_program(exit_error, " Error while reading " + file_label(name) + ": the file is empty");
+        const auto head = next_record(reader);
+        read_head(block, head ? head->text : std::string());
     } else if (weights) {
-        r.body_weights = keyword(*weights ? "yes" : "no");
+        block.body_weights = *weights;
     } else {
-        r.body_weights = ask_choice(wa.io, {"Body weight data for each species available (yes/no)"}, {"yes", "no"});
+        block.body_weights =
+            ask_choice(io, {"Body weight data for each species available (yes/no)"}, {"yes", "no"}) == keyword("yes");
     }
 }
 
 }  // namespace
 
-void open_rank_order_file(WorkArea& wa) {
-    RankOrderInput& r = wa.rank_order;
+void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block) {
     std::string name;
     for (;;) {
-        say(wa.io, "Name of distribution file (with extension)?");
-        say(wa.io, "First line of this file before data must have a * as first sign");
-        name = trimmed(read_answer_line(wa.io));
+        say(io, "Name of distribution file (with extension)?");
+        say(io, "First line of this file before data must have a * as first sign");
+        name = trimmed(read_answer_line(io));
         if (name.empty()) continue;
-        r.file = wa.io.files.open_existing(wa.io.input_path(name));
-        if (r.file) break;
-        say_open_failure(wa.io, name);
+        reader.file = io.files.open_existing(io.input_path(name));
+        if (reader.file) break;
+        say_open_failure(io, name);
     }
-    start_reading(wa, name, std::nullopt);
+    start_reading(io, reader, block, name, std::nullopt);
 }
 
-void open_rank_order_file(WorkArea& wa, const std::string& name, bool weights) {
-    RankOrderInput& r = wa.rank_order;
-    r.file = wa.io.files.open_existing(wa.io.input_path(name));
-    if (!r.file)
-        end_program(exit_error, " Cannot open " + printable(name) + ": " + wa.io.files.open_failure(wa.io.input_path(name)));
-    start_reading(wa, name, weights);
+void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block, const std::string& name,
+                          bool weights) {
+    reader.file = io.files.open_existing(io.input_path(name));
+    if (!reader.file)
+        end_program(exit_error, " Cannot open " + printable(name) + ": " + io.files.open_failure(io.input_path(name)));
+    start_reading(io, reader, block, name, weights);
 }
 
-void read_rank_order_block(WorkArea& wa) {
-    RankOrderInput& r = wa.rank_order;
+void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block) {
+    RankOrderBlock& r = block;
     // Nothing of the previous block stays: the table holds exactly the rows read.
     r.abundance.clear();
     r.weight.clear();
     r.rows = 0;
     for (;;) {
-        const auto rec = next_record(r);
+        const auto rec = next_record(reader);
         if (!rec) {
             // Blocks that run out end a batch normally; a file without any block is a faulty file.
-            if (r.blocks_read == 0)
-                end_program(exit_error, " Error while reading " + file_label(r) + ": no line begins with *");
+            if (reader.blocks_read == 0)
+                end_program(exit_error, " Error while reading " + file_label(reader.name) + ": no line begins with *");
             end_program(exit_ok);
         }
         if (begins_with_star(rec->text)) break;
     }
-    const bool with_weights = r.body_weights == keyword("yes");
+    const bool with_weights = r.body_weights;
     const std::size_t needed = with_weights ? 2 : 1;
     constexpr std::string_view separators = " \t,";
     while (r.rows < rank_order_rows) {
-        const auto rec = next_record(r);
+        const auto rec = next_record(reader);
         if (!rec) break;
         const SplitFields split = split_fields(rec->text, separators);
         if (split.fields.empty() && split.fault == SplitFields::Fault::none) continue;  // blank line
@@ -189,28 +189,26 @@ void read_rank_order_block(WorkArea& wa) {
         const auto weight = with_weights ? parse_float(split.fields[1]) : std::optional<float>(0.0f);
         if (!abundance || !weight) break;
         if (needed_field_cut(*rec, needed, separators))
-            end_program(exit_error, " Error while reading " + file_label(r) + ": line " +
-                                        std::to_string(r.line_number) + " is longer than " +
+            end_program(exit_error, " Error while reading " + file_label(reader.name) + ": line " +
+                                        std::to_string(reader.line_number) + " is longer than " +
                                         std::to_string(max_line_length) + " characters");
         r.abundance.push_back(*abundance);
         r.weight.push_back(*weight);
         ++r.rows;
     }
-    ++r.blocks_read;
-    wa.derived.species = r.rows;
+    ++reader.blocks_read;
 }
 
-void reposition_rank_order_file(WorkArea& wa) {
-    RankOrderInput& r = wa.rank_order;
-    if (!r.file) return;
-    if (!r.assemblage) {
-        step_back(r);
+void reposition_rank_order_file(RankOrderReader& reader, RankOrderBlock& block) {
+    if (!reader.file) return;
+    if (!reader.assemblage) {
+        step_back(reader);
         return;
     }
     // The record after a block heads the next assemblage; when the file has
     // ended, the next pass finds no block and the batch ends normally.
-    const auto head = next_record(r);
-    if (head) read_head(r, head->text);
+    const auto head = next_record(reader);
+    if (head) read_head(block, head->text);
 }
 
 }  // namespace lorvenna

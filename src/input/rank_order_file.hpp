@@ -16,17 +16,20 @@
 // reposition of a batch pass reads the head record after it.
 #include <string>
 
-#include "work_area.hpp"
+#include "core/io_seam.hpp"
+#include "data/rank_order.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 
 // Asks for the file, opens it and reads its head.
-void open_rank_order_file(WorkArea& wa);
+void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block);
 // Opens the named file and reads its head, with or without body weights.
-void open_rank_order_file(WorkArea& wa, const std::string& name, bool weights);
-// Reads the next block into the rank-order table; its rows are the species of the pass.
-void read_rank_order_block(WorkArea& wa);
+void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block, const std::string& name,
+                          bool weights);
+// Reads the next block into `block`; its rows are the species of the pass.
+void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block);
 // Positions the file for the next pass of a batch run.
-void reposition_rank_order_file(WorkArea& wa);
+void reposition_rank_order_file(RankOrderReader& reader, RankOrderBlock& block);
 
 }  // namespace lorvenna

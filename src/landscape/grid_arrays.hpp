@@ -4,10 +4,11 @@
 // instead of an uncaught allocation failure.
 #include <cstdint>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "core/program_end.hpp"
-#include "work_area.hpp"
+#include "data/grids.hpp"
 
 namespace lorvenna {
 

@@ -1,7 +1,9 @@
 #pragma once
 // The fractal habitat surface: random midpoint displacement ("rmd") or
 // superposition of periodic terms ("super").
-#include "work_area.hpp"
+#include "data/grids.hpp"
+#include "data/parameters.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "statistics/least_squares.hpp"
-#include "work_area.hpp"
+#include "data/grids.hpp"
 
 namespace lorvenna {
 

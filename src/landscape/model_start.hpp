@@ -3,7 +3,9 @@
 // heterogeneity factor, superposition term count.
 #include <optional>
 
-#include "work_area.hpp"
+#include "data/grids.hpp"
+#include "data/parameters.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 

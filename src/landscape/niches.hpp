@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "work_area.hpp"
+#include "data/grids.hpp"
+#include "data/parameters.hpp"
 
 namespace lorvenna {
 

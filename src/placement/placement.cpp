@@ -25,23 +25,23 @@ namespace {
 // Range centre of the species at position sp.  With a gradient the centres
 // lie along the diagonal from (1, 1) to (N, N), scattered by HabGrad and
 // redrawn while beyond N; false when the redraws found no centre.
-bool draw_range_centre(WorkArea& wa, int sp, std::int64_t most_draws) {
-    const ParameterSet& p = wa.params;
-    const int side = wa.derived.grid_side > 0 ? wa.derived.grid_side : 0;
+bool draw_range_centre(PlacementState& s, int sp, std::int64_t most_draws) {
+    const ParameterSet& p = s.params;
+    const int side = s.derived.grid_side > 0 ? s.derived.grid_side : 0;
     if (!(p.HabGrad > 0.0f)) {
-        wa.range_x = static_cast<float>(wa.random.uniform() * side + 1.0);
-        wa.range_y = static_cast<float>(wa.random.uniform() * side + 1.0);
+        s.centre.x = static_cast<float>(s.random.uniform() * side + 1.0);
+        s.centre.y = static_cast<float>(s.random.uniform() * side + 1.0);
         return true;
     }
     const float along = static_cast<float>(side) * 0.5f * static_cast<float>(2 * sp - 1) /
-                        static_cast<float>(wa.derived.species > 0 ? wa.derived.species : 1);
-    const std::int64_t check_interval = steps_between_checks(wa.io);
-    for (float* coordinate : {&wa.range_x, &wa.range_y}) {
+                        static_cast<float>(s.derived.species > 0 ? s.derived.species : 1);
+    const std::int64_t check_interval = steps_between_checks(s.io);
+    for (float* coordinate : {&s.centre.x, &s.centre.y}) {
         std::int64_t draws = 0;
         do {
             if (++draws > most_draws) return false;
-            if (draws % check_interval == 0) stop_if_requested(wa.io, wa.random);
-            *coordinate = static_cast<float>(wa.random.normal() * static_cast<double>(p.HabGrad) +
+            if (draws % check_interval == 0) stop_if_requested(s.io, s.random);
+            *coordinate = static_cast<float>(s.random.normal() * static_cast<double>(p.HabGrad) +
                                              static_cast<double>(along));
         } while (*coordinate > static_cast<float>(side));
     }
@@ -62,29 +62,28 @@ void shuffle_species(std::vector<SpeciesRow>& species, RandomStream& random) {
     }
 }
 
-void prepare_placement(WorkArea& wa) {
-    const int side = wa.derived.grid_side > 0 ? wa.derived.grid_side : 0;
-    allocate_grid(wa.habitat, side, 0.0f, "habitat grid");
-    allocate_grid(wa.cell_counts, side, std::int32_t{0}, "cell counts");
-    wa.offset = 0;
-    wa.offset_drawn = false;
+void prepare_placement(Grids& grids, int side) {
+    side = side > 0 ? side : 0;
+    allocate_grid(grids.habitat, side, 0.0f, "habitat grid");
+    allocate_grid(grids.cell_counts, side, std::int32_t{0}, "cell counts");
+    grids.square = SampledSquare{};
 }
 
-PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
+PlacementOutcome place_species(PlacementState& s, std::vector<SpeciesRow>& species, int sp, ReachedCells& reached) {
     PlacementOutcome outcome;
-    if (sp < 1 || sp > static_cast<int>(wa.species.size())) return outcome;
-    const ParameterSet& p = wa.params;
-    DerivedValues& d = wa.derived;
+    if (sp < 1 || sp > static_cast<int>(species.size())) return outcome;
+    const ParameterSet& p = s.params;
+    DerivedValues& d = s.derived;
     const int side = d.grid_side > 0 ? d.grid_side : 0;
-    if (wa.habitat.side != side || wa.cell_counts.side != side) prepare_placement(wa);
+    if (s.grids.habitat.side != side || s.grids.cell_counts.side != side) prepare_placement(s.grids, side);
     const bool limited = d.niche_level > 0.0f;
     // Without a limit the niche table is never read (and holds no arrays).
-    if (limited && wa.niche_table.niches.side != side) fill_niche_table(wa.niche_table, d);
-    NicheTable& niches = wa.niche_table;
-    SquareArray<float>& grid = wa.habitat;
-    SquareArray<std::int32_t>& counts = wa.cell_counts;
+    if (limited && s.grids.niche_table.niches.side != side) fill_niche_table(s.grids.niche_table, d);
+    NicheTable& niches = s.grids.niche_table;
+    SquareArray<float>& grid = s.grids.habitat;
+    SquareArray<std::int32_t>& counts = s.grids.cell_counts;
 
-    SpeciesRow& row = wa.species[static_cast<std::size_t>(sp - 1)];
+    SpeciesRow& row = species[static_cast<std::size_t>(sp - 1)];
 
     // Densities relative to the rarest species: it keeps one individual.
     if (p.maxD <= 0.0f && d.smallest_abundance > 0.0f)
@@ -92,18 +91,18 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
 
     reset_reached(reached, counts, niches, limited);
 
-    if (p.GridHet == Heterogeneity::random) build_habitat_grid(grid, p, d, wa.random);
+    if (p.GridHet == Heterogeneity::random) build_habitat_grid(grid, p, d, s.random);
     if (p.RndHet == Heterogeneity::random) {
-        const auto drawn = static_cast<float>(wa.random.normal());
-        d.heterogeneity = wa.heterogeneity_given ? *wa.heterogeneity_given : drawn;
+        const auto drawn = static_cast<float>(s.random.normal());
+        d.heterogeneity = s.given_heterogeneity ? *s.given_heterogeneity : drawn;
     }
     const float c = d.heterogeneity;
 
     bool gave_up = false;
     const bool ranged = p.Range > 0.0f;
     const auto n = static_cast<double>(side);
-    if (ranged) gave_up = !draw_range_centre(wa, sp, give_up_after);
-    const float cx = wa.range_x, cy = wa.range_y;
+    if (ranged) gave_up = !draw_range_centre(s, sp, give_up_after);
+    const float cx = s.centre.x, cy = s.centre.y;
     if (ranged) {
         row.centre_x = cx;
         row.centre_y = cy;
@@ -124,7 +123,7 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
     gave_up = 0.0f < orig && (gave_up || xs.empty() || ys.empty());
     const bool off_grid = gave_up;
 
-    PlacingRun run{wa.io, wa.random, row, niches, xs, ys};
+    PlacingRun run{s.io, s.random, row, niches, xs, ys};
     run.habitat = grid.cells.data();
     run.count = counts.cells.data();
     if (limited) {
@@ -132,7 +131,7 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
         run.species_count = niches.species_count.cells.data();
         run.niche = niches.niches.cells.data();
     }
-    run.check_interval = steps_between_checks(wa.io);
+    run.check_interval = steps_between_checks(s.io);
     run.side = side;
     run.range = static_cast<double>(p.Range);
     run.cx = cx;
@@ -171,12 +170,12 @@ PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached) {
     return outcome;
 }
 
-void draw_sampled_square(WorkArea& wa) {
-    if (wa.offset_drawn) return;
-    const std::int64_t spare = static_cast<std::int64_t>(wa.derived.grid_side) - wa.params.SampA;
-    const std::int64_t off = trunc_to<std::int64_t>(wa.random.uniform() * static_cast<double>(spare));
-    wa.offset = off > 0 ? off : 0;
-    wa.offset_drawn = true;
+void draw_sampled_square(SampledSquare& square, int grid_side, int square_side, RandomStream& random) {
+    if (square.drawn) return;
+    const std::int64_t spare = static_cast<std::int64_t>(grid_side) - square_side;
+    const std::int64_t off = trunc_to<std::int64_t>(random.uniform() * static_cast<double>(spare));
+    square.offset = off > 0 ? off : 0;
+    square.drawn = true;
 }
 
 }  // namespace lorvenna

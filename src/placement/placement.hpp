@@ -2,17 +2,37 @@
 // Placement of individuals: the species order, range centres along the
 // habitat gradient, clumped placing under niche limits.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "core/io_seam.hpp"
+#include "data/grids.hpp"
+#include "data/parameters.hpp"
+#include "data/species.hpp"
+#include "numerics/random_stream.hpp"
 #include "placement/reached_cells.hpp"
-#include "work_area.hpp"
 
 namespace lorvenna {
 
 // Random reordering of the species table before placement.
 void shuffle_species(std::vector<SpeciesRow>& species, RandomStream& random);
-// Allocates the habitat grid and the cell counts of the model.
-void prepare_placement(WorkArea& wa);
+// Allocates the habitat grid and the cell counts of the model on the grid
+// side of the pass; the sampled square is not yet drawn.
+void prepare_placement(Grids& grids, int side);
+
+// What the placement of the species reads and changes besides the species
+// itself: the console and the session's limits (for interruptions), the
+// parameters, the derived values (the heterogeneity factor c is redrawn per
+// species when RndHet is "rnd"), the stream, the grids and the range centre.
+struct PlacementState {
+    const Io& io;
+    const ParameterSet& params;
+    DerivedValues& derived;
+    const std::optional<float>& given_heterogeneity;  // c in place of every one drawn
+    RandomStream& random;
+    Grids& grids;
+    RangeCentre& centre;
+};
 
 // Why a species could not be placed whole.
 enum class Shortfall {
@@ -29,12 +49,13 @@ struct PlacementOutcome {
     Shortfall shortfall = Shortfall::none;
 };
 
-// Places every individual of the species at table position sp (1-based):
-// rebuilds the grid and redraws c as the parameters ask, draws the range centre,
-// runs the placing loop and records AssInd.  `reached` lists the cells the
-// species reaches, for the next species and for the tally of the samples.
-PlacementOutcome place_species(WorkArea& wa, int sp, ReachedCells& reached);
+// Places every individual of the species at table position sp (1-based) of
+// `species`: rebuilds the grid and redraws c as the parameters ask, draws the
+// range centre, runs the placing loop and records AssInd.  `reached` lists
+// the cells the species reaches, for the next species and for the tally of
+// the samples.
+PlacementOutcome place_species(PlacementState& state, std::vector<SpeciesRow>& species, int sp, ReachedCells& reached);
 // Draws the offset of the sampled square (once per model, after the first species).
-void draw_sampled_square(WorkArea& wa);
+void draw_sampled_square(SampledSquare& square, int grid_side, int square_side, RandomStream& random);
 
 }  // namespace lorvenna

@@ -7,7 +7,10 @@
 #include <string>
 
 #include "placement/saturation.hpp"
-#include "work_area.hpp"
+#include "core/io_seam.hpp"
+#include "data/grids.hpp"
+#include "data/species.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna::detail {
 

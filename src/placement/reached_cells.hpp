@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "work_area.hpp"
+#include "data/grids.hpp"
 
 namespace lorvenna {
 

@@ -4,7 +4,7 @@
 // cell that can still take it.
 #include <cstdint>
 
-#include "work_area.hpp"
+#include "data/grids.hpp"
 
 namespace lorvenna::detail {
 

@@ -16,11 +16,12 @@ std::string unit_row(const std::vector<T>& values) {
 
 }  // namespace
 
-void write_sample_contents(ReportFile& cells, const WorkArea& wa) {
+void write_sample_contents(ReportFile& cells, const Pass& pass) {
     if (!cells.is_open()) return;
-    const SampleTables& t = wa.samples;
+    const SampleTables& t = pass.samples;
+    const std::vector<SpeciesRow>& species = pass.community.species;
     std::vector<std::string> lines;
-    switch (wa.params.Method.kind()) {
+    switch (pass.params.Method.kind()) {
         case Design::random_dependent:
         case Design::diagonal:
             lines.push_back(" Coordinates of Cells");
@@ -44,11 +45,11 @@ void write_sample_contents(ReportFile& cells, const WorkArea& wa) {
     lines.push_back(" Maximum number of niches per sample unit");
     lines.push_back(unit_row(t.niches));
     lines.push_back("Species Data, each row is the sampling of one of the " +
-                    int_field(wa.derived.species, 4) + " species");
-    const int rows = static_cast<int>(wa.species.size());
+                    int_field(pass.derived.species, 4) + " species");
+    const int rows = static_cast<int>(species.size());
     const SampleCounts counts{t.counts.data(), rows, t.units};
     for (int k = 0; k < rows && t.counts.size() >= static_cast<std::size_t>(rows) * static_cast<std::size_t>(t.units); ++k) {
-        std::string row = int_field(nearest(wa.species[static_cast<std::size_t>(k)].number), 7) + " ";
+        std::string row = int_field(nearest(species[static_cast<std::size_t>(k)].number), 7) + " ";
         for (int u = 0; u < t.units; ++u) row += int_field(counts.at(k, u), 7) + " ";
         lines.push_back(row);
     }

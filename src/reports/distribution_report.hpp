@@ -6,13 +6,13 @@
 
 #include "core/report_file.hpp"
 #include "statistics/community_statistics.hpp"
-#include "work_area.hpp"
+#include "data/species.hpp"
 
 namespace lorvenna {
 
 void write_distribution_head(ReportFile& distribution);
 // The nearest whole numbers of species in classes 1..classes, 6 columns each.
-void write_weight_class_line(ReportFile& distribution, const std::array<float, max_weight_classes + 1>& freq,
+void write_weight_class_line(ReportFile& distribution, const WeightClassList& freq,
                              int classes);
 // Model-only runs: the species table, its header written when the first species is met.
 void write_species_table_header(ReportFile& distribution);

@@ -5,7 +5,7 @@
 
 #include "core/report_file.hpp"
 #include "sampling/sample_evaluation.hpp"
-#include "work_area.hpp"
+#include "data/species.hpp"
 
 namespace lorvenna {
 

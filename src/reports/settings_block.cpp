@@ -75,29 +75,28 @@ std::string rank_order_labels() {
     return line;
 }
 
-std::string rank_order_values(const RankOrderInput& r) {
+std::string rank_order_values(const RankOrderBlock& r) {
     return text_field(r.model_type, 4) + " " + real_field(r.z, 7, 4) + " " + real_field(r.X, 7, 4) + " " +
            real_field(r.truncation, 7, 4) + " ";
 }
 
-void write_block(ReportFile& file, const WorkArea& wa, bool later_run) {
+void write_block(ReportFile& file, const Pass& pass, bool later_run) {
     if (later_run) file.line("");
     file.line(label_line(first_fields()));
-    file.line(value_line(first_fields(), wa.params, wa.derived));
+    file.line(value_line(first_fields(), pass.params, pass.derived));
     file.line(label_line(second_fields()) + rank_order_labels());
-    file.line(value_line(second_fields(), wa.params, wa.derived) + rank_order_values(wa.rank_order));
+    file.line(value_line(second_fields(), pass.params, pass.derived) + rank_order_values(pass.rank_order));
 }
 
 }  // namespace
 
-void write_settings_block(ReportFiles& reports, const WorkArea& wa) {
-    const bool later_run = wa.iteration > 1;
-    write_block(reports.distribution, wa, later_run);
+void write_settings_block(ReportFiles& reports, const Pass& pass, bool sampling, bool later_run) {
+    write_block(reports.distribution, pass, later_run);
     reports.distribution.line(" No. of species per weight class");
-    if (!wa.answers.sampling()) return;
-    write_block(reports.sample, wa, later_run);
+    if (!sampling) return;
+    write_block(reports.sample, pass, later_run);
     write_species_sample_header(reports.sample);
-    write_block(reports.analysis, wa, later_run);
+    write_block(reports.analysis, pass, later_run);
 }
 
 }  // namespace lorvenna

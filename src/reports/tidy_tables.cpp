@@ -64,11 +64,11 @@ int weight_class(float weight) {
 }
 
 // The parameters as the pass used them, in the columns of a batch row.
-void add_parameters(CsvRow& row, const WorkArea& wa) {
+void add_parameters(CsvRow& row, const Pass& pass) {
     for (const ParameterDescriptor& d : parameter_table())
         std::visit(Overloaded{[&](std::int64_t v) { row.whole(v); }, [&](float v) { row.single(v); },
                               [&](double v) { row.real(v); }, [&](const std::string& v) { row.text(trimmed(v)); }},
-                   d.used_value(wa.params, wa.derived));
+                   d.used_value(pass.params, pass.derived));
 }
 
 // The file of a table, opened with its header row.
@@ -89,17 +89,17 @@ void open_tidy_tables(ReportFiles& reports, Io& io, bool habitat_grids) {
     reports.habitat_grids = habitat_grids;
 }
 
-void write_run_row(ReportFile& runs, const WorkArea& wa) {
+void write_run_row(ReportFile& runs, const Pass& pass) {
     if (!runs.is_open()) return;
-    const PassRecord& r = wa.pass;
-    const ParameterSet& p = wa.params;
-    const DerivedValues& d = wa.derived;
+    const PassRecord& r = pass.record;
+    const ParameterSet& p = pass.params;
+    const DerivedValues& d = pass.derived;
     CsvRow row;
     row.whole(r.run).whole_or_na(r.row > 0, r.row).whole(r.replicate).whole(r.seed).text(LORVENNA_VERSION);
     row.text(r.status);
-    add_parameters(row, wa);
+    add_parameters(row, pass);
     // c is drawn once per model, or given for every pass
-    const bool drawn_once = p.RndHet != Heterogeneity::random || wa.heterogeneity_given.has_value();
+    const bool drawn_once = p.RndHet != Heterogeneity::random || pass.given_heterogeneity.has_value();
     row.single_or_na(drawn_once, d.heterogeneity);
     const float c = d.heterogeneity;
     const double clump = std::round(static_cast<double>(c * p.Aggr + p.Aggr));
@@ -107,13 +107,13 @@ void write_run_row(ReportFile& runs, const WorkArea& wa) {
     row.single_or_na(is_midpoint_grid(p.Fractal.kind()), d.fractal_coefficient);
     row.single(d.niche_level);
     row.whole_or_na(p.Fractal == FractalKind::super, d.term_count);
-    row.whole_or_na(r.sampled, wa.offset);
+    row.whole_or_na(r.sampled, pass.grids.square.offset);
     double expected = 0.0, placed = 0.0;
-    for (const SpeciesRow& s : wa.species) {
+    for (const SpeciesRow& s : pass.community.species) {
         expected += s.abundance;
         placed += s.assigned;
     }
-    row.real_or_na(!wa.species.empty(), expected);
+    row.real_or_na(!pass.community.species.empty(), expected);
     row.real_or_na(r.sampled, placed);
     row.whole_or_na(r.sampled, r.species_given_up);
     row.whole_or_na(r.sampled, r.scaling_classes).whole_or_na(r.sampled, r.scaling_points);
@@ -124,26 +124,26 @@ void write_run_row(ReportFile& runs, const WorkArea& wa) {
     runs.line(row.str());
 }
 
-void write_species_rows(ReportFile& file, const WorkArea& wa) {
+void write_species_rows(ReportFile& file, const Pass& pass) {
     if (!file.is_open()) return;
-    const bool sampled = wa.pass.sampled;
-    const SampleTables& t = wa.samples;
-    const bool ranged = wa.params.Range > 0.0f;
+    const bool sampled = pass.record.sampled;
+    const SampleTables& t = pass.samples;
+    const bool ranged = pass.params.Range > 0.0f;
     CsvRow row;
-    for (std::size_t k = 0; k < wa.species.size(); ++k) {
-        const SpeciesRow& s = wa.species[k];
+    for (std::size_t k = 0; k < pass.community.species.size(); ++k) {
+        const SpeciesRow& s = pass.community.species[k];
         const bool tallied = sampled && k < t.in_square.size() && t.units > 0;
         int occupied = 0;
         for (int u = 0; tallied && u < t.units; ++u)
             occupied += t.counts[k * static_cast<std::size_t>(t.units) + static_cast<std::size_t>(u)] > 0 ? 1 : 0;
-        row.clear().whole(wa.pass.run).whole(static_cast<std::int64_t>(s.number));
+        row.clear().whole(pass.record.run).whole(static_cast<std::int64_t>(s.number));
         row.whole_or_na(s.weight > 0.0f, weight_class(s.weight)).single(s.weight).single(s.abundance);
         row.single_or_na(sampled, s.assigned);
         row.single_or_na(sampled && ranged, s.centre_x).single_or_na(sampled && ranged, s.centre_y);
         row.whole_or_na(tallied, tallied ? t.in_square[k] : 0);
         row.single_or_na(tallied, s.sample_column);
         row.whole_or_na(tallied, occupied);
-        const std::int64_t square = static_cast<std::int64_t>(wa.pass.square_side) * wa.pass.square_side;
+        const std::int64_t square = static_cast<std::int64_t>(pass.record.square_side) * pass.record.square_side;
         const bool truth = tallied && square > 0 && k < t.density_boundary.size();
         const double density = truth ? static_cast<double>(t.in_square[k]) / static_cast<double>(square) : 0.0;
         row.real_or_na(truth, density).real_or_na(truth, truth ? t.density_boundary[k] : 0.0);
@@ -155,56 +155,56 @@ void write_species_rows(ReportFile& file, const WorkArea& wa) {
     }
 }
 
-void write_sample_row(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series) {
+void write_sample_row(ReportFile& file, const Pass& pass, const SampleSizePass& size, const SampleSeries& series) {
     if (!file.is_open()) return;
-    const CommunityStatistics& st = pass.statistics;
-    const DiversityIndices& ix = pass.indices;
-    const SpeciesAreaFits& f = pass.rows.fits;
+    const CommunityStatistics& st = size.statistics;
+    const DiversityIndices& ix = size.indices;
+    const SpeciesAreaFits& f = size.rows.fits;
     CsvRow row;
-    row.whole(wa.pass.run).text(trimmed(wa.params.Method.text())).whole(pass.n).whole(pass.area_sampled);
-    row.whole(pass.distinct_cells).whole(st.species).real(st.individuals);
+    row.whole(pass.record.run).text(trimmed(pass.params.Method.text())).whole(size.n).whole(size.area_sampled);
+    row.whole(size.distinct_cells).whole(st.species).real(st.individuals);
     row.real(ix.shannon).real(ix.inverse_simpson).real(ix.evar);
-    row.single_or_na(st.alpha > 0.0f, st.alpha).real(pass.alpha_root);
-    row.whole(pass.rows.singles).whole(pass.rows.doubles).real(pass.rows.bootstrap);
+    row.single_or_na(st.alpha > 0.0f, st.alpha).real(size.alpha_root);
+    row.whole(size.rows.singles).whole(size.rows.doubles).real(size.rows.bootstrap);
     for (const CurveFit& fit : {f.power, f.semi_log, f.endemics}) {
         row.real_or_na(fit.made, fit.c).real_or_na(fit.made, fit.z);
         row.real_or_na(fit.made && fit.explained_made, fit.explained);
     }
     const SampleTruth& truth = series.truth();
     row.whole(truth.species_grid).whole(truth.species_square).whole(truth.individuals_square);
-    const SpeciesAreaFits& tf = pass.true_fits;
+    const SpeciesAreaFits& tf = size.true_fits;
     row.real_or_na(tf.power.made, tf.power.c).real_or_na(tf.power.made, tf.power.z);
-    row.real_or_na(pass.inspected_fit && pass.inspected_fits.power.made, pass.inspected_fits.power.z);
-    const RichnessEstimates& e = pass.estimates;
-    row.real(e.observed).real(e.bootstrap).real(e.chao2).real(e.jack1).real(e.jack2).real(pass.sar_extrapolated);
+    row.real_or_na(size.inspected_fit && size.inspected_fits.power.made, size.inspected_fits.power.z);
+    const RichnessEstimates& e = size.estimates;
+    row.real(e.observed).real(e.bootstrap).real(e.chao2).real(e.jack1).real(e.jack2).real(size.sar_extrapolated);
     const double s = truth.species_square;
-    for (const double estimate : {e.observed, e.bootstrap, e.chao2, e.jack1, e.jack2, pass.sar_extrapolated})
+    for (const double estimate : {e.observed, e.bootstrap, e.chao2, e.jack1, e.jack2, size.sar_extrapolated})
         row.real(relative_bias(estimate, s));
     file.line(row.str());
 }
 
-void write_curve_rows(ReportFile& file, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series) {
+void write_curve_rows(ReportFile& file, const Pass& pass, const SampleSizePass& size, const SampleSeries& series) {
     if (!file.is_open()) return;
-    const SpeciesAreaRows& r = pass.rows;
-    const bool octaves = wa.params.Method == Design::octaves;
+    const SpeciesAreaRows& r = size.rows;
+    const bool octaves = pass.params.Method == Design::octaves;
     CsvRow row;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(pass.n) && i < r.area.size(); ++i) {
-        row.clear().whole(wa.pass.run).whole(pass.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(size.n) && i < r.area.size(); ++i) {
+        row.clear().whole(pass.record.run).whole(size.n).whole(static_cast<std::int64_t>(i + 1)).whole(r.area[i]);
         row.real(r.curve_species[i]).whole(r.endemics[i]).real(r.new_species[i]).real(r.cumulative[i]);
         row.whole(r.niches[i]);
         const bool inspected = octaves && i < series.blocks().size() && !series.blocks()[i].empty();
         row.whole_or_na(inspected, inspected ? series.blocks()[i].x1 - series.blocks()[i].x0 + 1 : 0);
-        row.real(pass.true_area[i]).real(pass.true_species[i]);
+        row.real(size.true_area[i]).real(size.true_species[i]);
         file.line(row.str());
     }
 }
 
-void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& series) {
+void write_unit_rows(ReportFile& file, const Pass& pass, const SampleSeries& series) {
     if (!file.is_open()) return;
-    const SampleTables& t = wa.samples;
+    const SampleTables& t = pass.samples;
     const Window& w = series.window();
-    const bool cumulative_niches = is_accumulating(wa.params.Method.kind());
-    const std::size_t rows = t.units > 0 ? std::min(wa.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
+    const bool cumulative_niches = is_accumulating(pass.params.Method.kind());
+    const std::size_t rows = t.units > 0 ? std::min(pass.community.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
     CsvRow row;
     for (int u = 0; u < t.units; ++u) {
         const auto uu = static_cast<std::size_t>(u);
@@ -217,7 +217,7 @@ void write_unit_rows(ReportFile& file, const WorkArea& wa, const SampleSeries& s
             species += c > 0 ? 1 : 0;
         }
         const std::int64_t niches = cumulative_niches && u > 0 ? t.niches[uu] - t.niches[uu - 1] : t.niches[uu];
-        row.clear().whole(wa.pass.run).whole(u + 1);
+        row.clear().whole(pass.record.run).whole(u + 1);
         row.whole_or_na(!b.empty(), w.offset + b.x0).whole_or_na(!b.empty(), w.offset + b.y0);
         row.whole_or_na(!b.empty(), b.x1 - b.x0 + 1).whole(b.cells()).whole(niches).whole(species).whole(individuals);
         file.line(row.str());

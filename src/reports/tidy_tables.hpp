@@ -9,7 +9,8 @@
 
 #include "core/io_seam.hpp"
 #include "sampling/sample_evaluation.hpp"
-#include "work_area.hpp"
+#include "data/pass.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 
@@ -19,15 +20,15 @@ namespace lorvenna {
 void open_tidy_tables(ReportFiles& reports, Io& io, bool habitat_grids);
 
 // One row per pass: its parameters as the pass used them and what it derived.
-void write_run_row(ReportFile& runs, const WorkArea& wa);
+void write_run_row(ReportFile& runs, const Pass& pass);
 // One row per species of the pass.
-void write_species_rows(ReportFile& species, const WorkArea& wa);
+void write_species_rows(ReportFile& species, const Pass& pass);
 // One row per sample size.
-void write_sample_row(ReportFile& samples, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series);
+void write_sample_row(ReportFile& samples, const Pass& pass, const SampleSizePass& size, const SampleSeries& series);
 // One row per sample size and unit of the species-area curve.
-void write_curve_rows(ReportFile& curve, const WorkArea& wa, const SampleSizePass& pass, const SampleSeries& series);
+void write_curve_rows(ReportFile& curve, const Pass& pass, const SampleSizePass& size, const SampleSeries& series);
 // One row per unit of the largest sample.
-void write_unit_rows(ReportFile& units, const WorkArea& wa, const SampleSeries& series);
+void write_unit_rows(ReportFile& units, const Pass& pass, const SampleSeries& series);
 // Seconds of each stage of the pass: the one table that differs between two runs of the same inputs.
 void write_timings_row(ReportFile& timings, const PassRecord& pass);
 

@@ -5,17 +5,8 @@
 
 namespace lorvenna::detail {
 
-int grid_side(const WorkArea& wa) {
-    return wa.derived.grid_side > 0 ? wa.derived.grid_side : wa.cell_counts.side;
-}
-
-Window window_of(const WorkArea& wa) {
-    return sampling_window(wa.params, wa.offset, grid_side(wa));
-}
-
-int species_rows(const WorkArea& wa) {
-    const SampleTables& t = wa.samples;
-    std::size_t rows = wa.species.size();
+int species_rows(const SampleTables& t, std::size_t species) {
+    std::size_t rows = species;
     if (t.units > 0) {
         rows = std::min(rows, t.counts.size() / static_cast<std::size_t>(t.units));
         rows = std::min(rows, t.squared_counts.size());
@@ -23,17 +14,13 @@ int species_rows(const WorkArea& wa) {
     return static_cast<int>(rows);
 }
 
-SampleCounts counts_of(const WorkArea& wa) {
-    return SampleCounts{wa.samples.counts.data(), species_rows(wa), wa.samples.units};
-}
+SampleCounts counts_of(const SampleTables& t, int rows) { return SampleCounts{t.counts.data(), rows, t.units}; }
 
-std::vector<std::int64_t> unit_cells(const WorkArea& wa) {
-    const Design d = wa.params.Method.kind();
-    const Window w = window_of(wa);
-    std::vector<std::int64_t> cells(static_cast<std::size_t>(wa.samples.units), 0);
-    for (int i = 1; i <= wa.samples.units; ++i)
-        cells[static_cast<std::size_t>(i - 1)] =
-            unit_block(d, wa.params.Sampfac, wa.samples, w, i).cells();
+std::vector<std::int64_t> unit_cells(const SamplingFrame& f, const SampleTables& t) {
+    const Window w = sampling_window(f);
+    std::vector<std::int64_t> cells(static_cast<std::size_t>(t.units), 0);
+    for (int i = 1; i <= t.units; ++i)
+        cells[static_cast<std::size_t>(i - 1)] = unit_block(f.design, f.factor, t, w, i).cells();
     return cells;
 }
 

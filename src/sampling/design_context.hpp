@@ -1,28 +1,20 @@
 #pragma once
-// What every part of the sampling designs reads of the session: the window
-// of the sampled square, the species rows of the sample tables and the cells
-// each unit covers.
+// What every part of the sampling designs reads of the sample tables: the
+// species rows they hold, their counts and the cells each unit covers.
 #include <cstdint>
 #include <vector>
 
 #include "sampling/sample_units.hpp"
-#include "work_area.hpp"
 
 namespace lorvenna::detail {
 
-// Side of the grid, or the side of the cell counts without one.
-int grid_side(const WorkArea& wa);
-
-// The sampled square where it lies now.
-Window window_of(const WorkArea& wa);
-
-// Species rows that the species table and the sample tables both hold.
-int species_rows(const WorkArea& wa);
+// Species rows that the species table (`species` rows) and the sample tables both hold.
+int species_rows(const SampleTables& t, std::size_t species);
 
 // The sample counts of those rows.
-SampleCounts counts_of(const WorkArea& wa);
+SampleCounts counts_of(const SampleTables& t, int rows);
 
 // Cells that every unit covers in the current geometry.
-std::vector<std::int64_t> unit_cells(const WorkArea& wa);
+std::vector<std::int64_t> unit_cells(const SamplingFrame& f, const SampleTables& t);
 
 }  // namespace lorvenna::detail

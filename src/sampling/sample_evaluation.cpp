@@ -35,17 +35,16 @@ std::int64_t cells_sampled(Design d, const std::vector<std::int64_t>& cells, int
     return sum;
 }
 
-std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
-    const SampleTables& t = wa.samples;
-    const Design d = wa.params.Method.kind();
-    const int rows = species_rows(wa);
-    const SampleCounts counts = counts_of(wa);
-    const std::vector<std::int64_t> cells = unit_cells(wa);
+std::vector<SpeciesSample> species_sample_table(SampleTables& t, const SamplingFrame& f, std::vector<SpeciesRow>& species) {
+    const Design d = f.design;
+    const int rows = species_rows(t, species.size());
+    const SampleCounts counts = counts_of(t, rows);
+    const std::vector<std::int64_t> cells = unit_cells(f, t);
     const std::vector<double> whole = sample_abundances(d, counts, t.units);
     const auto whole_cells = static_cast<double>(cells_sampled(d, cells, t.units));
     std::vector<SpeciesSample> table;
     table.reserve(static_cast<std::size_t>(rows));
-    wa.samples.density_boundary.assign(static_cast<std::size_t>(rows), 0.0);
+    t.density_boundary.assign(static_cast<std::size_t>(rows), 0.0);
     std::vector<double> densities;
     for (int k = 0; k < rows; ++k) {
         densities.clear();
@@ -54,8 +53,8 @@ std::vector<SpeciesSample> species_sample_table(WorkArea& wa) {
                 densities.push_back(counts.at(k, u) / static_cast<double>(cells[static_cast<std::size_t>(u)]));
         const auto uk = static_cast<std::size_t>(k);
         table.push_back(species_sample(whole[uk], t.squared_counts[uk], whole_cells, densities));
-        wa.samples.density_boundary[uk] = table.back().boundary;
-        wa.species[uk].sample_column = static_cast<float>(whole[uk]);
+        t.density_boundary[uk] = table.back().boundary;
+        species[uk].sample_column = static_cast<float>(whole[uk]);
     }
     return table;
 }
@@ -82,34 +81,38 @@ std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blo
     return distinct;
 }
 
-SampleSeries::SampleSeries(const WorkArea& wa, bool with_truth)
+SampleSeries::SampleSeries(const SamplingFrame& f, const SampleTables& t, const std::vector<SpeciesRow>& species,
+                           bool with_truth)
     : with_truth_(with_truth),
-      design_(wa.params.Method.kind()),
-      window_(window_of(wa)),
-      sizes_(sample_size_series(wa.derived.min_sample, wa.params.StepSa, wa.samples.units)),
-      cells_(unit_cells(wa)) {
-    const int units = wa.samples.units;
-    for (int i = 1; i <= units; ++i) blocks_.push_back(unit_block(design_, wa.params.Sampfac, wa.samples, window_, i));
+      design_(f.design),
+      reshufflings_(f.reshufflings),
+      index_(f.index),
+      rows_(species_rows(t, species.size())),
+      window_(sampling_window(f)),
+      sizes_(sample_size_series(f.min_sample, f.step, t.units)),
+      cells_(unit_cells(f, t)) {
+    const int units = t.units;
+    for (int i = 1; i <= units; ++i) blocks_.push_back(unit_block(design_, f.factor, t, window_, i));
     if (with_truth_) distinct_ = distinct_cells(design_, blocks_, window_.side);
     order_.resize(static_cast<std::size_t>(std::max(units, 0)));
     for (int u = 0; u < units; ++u) order_[static_cast<std::size_t>(u)] = u;
-    const int rows = species_rows(wa);
+    const int rows = rows_;
     weights_.resize(static_cast<std::size_t>(rows));
     for (int k = 0; k < rows; ++k) {
-        const SpeciesRow& row = wa.species[static_cast<std::size_t>(k)];
+        const SpeciesRow& row = species[static_cast<std::size_t>(k)];
         weights_[static_cast<std::size_t>(k)] = row.weight;
         if (row.assigned > 0.0f) ++assemblage_;
     }
     truth_.species_grid = assemblage_;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(rows) && k < wa.samples.in_square.size(); ++k) {
-        truth_.individuals_square += wa.samples.in_square[k];
-        truth_.species_square += wa.samples.in_square[k] > 0 ? 1 : 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(rows) && k < t.in_square.size(); ++k) {
+        truth_.individuals_square += t.in_square[k];
+        truth_.species_square += t.in_square[k] > 0 ? 1 : 0;
     }
     truth_.square_cells = static_cast<std::int64_t>(window_.square) * window_.square;
     // A unit's true richness is the same in every sample size that takes it:
     // counted once here rather than again for every sample size.
     if (with_truth_ && !is_accumulating(design_)) {
-        const SampleCounts counts = counts_of(wa);
+        const SampleCounts counts = counts_of(t, rows);
         unit_species_.assign(static_cast<std::size_t>(std::max(units, 0)), 0);
         for (int k = 0; k < counts.species; ++k)
             for (int u = 0; u < counts.units && u < units; ++u)
@@ -156,22 +159,21 @@ void SampleSeries::set_true_curve(const SampleCounts& counts, SampleSizePass& pa
     }
 }
 
-bool SampleSeries::next(WorkArea& wa, SampleSizePass& pass) {
+bool SampleSeries::next(const SampleTables& t, RandomStream& random, SampleSizePass& pass) {
     if (next_ >= sizes_.size()) return false;
     const int n = sizes_[next_++];
-    const SampleTables& t = wa.samples;
-    const SampleCounts counts = counts_of(wa);
-    const int passes = is_reshuffled(design_) ? std::max(wa.params.Permut, 1) : 1;
+    const SampleCounts counts = counts_of(t, rows_);
+    const int passes = is_reshuffled(design_) ? std::max(reshufflings_, 1) : 1;
     std::vector<double> credited(static_cast<std::size_t>(n), 0.0);
     for (int r = 0; r < passes; ++r) {
-        if (is_reshuffled(design_)) exchange_units(wa.random, order_, n, t.units);
+        if (is_reshuffled(design_)) exchange_units(random, order_, n, t.units);
         credit_first_units(counts, n, order_, credited);
     }
     for (double& c : credited) c /= passes;
 
     pass.n = n;
     const std::vector<double> abundances = sample_abundances(design_, counts, n);
-    pass.statistics = community_statistics(weights_, abundances, wa.params.DivInd.kind());
+    pass.statistics = community_statistics(weights_, abundances, index_);
     pass.integer_individuals = is_nested(design_);
     pass.area_sampled = cells_sampled(design_, cells_, n);
     pass.unit_area = cells_[0];

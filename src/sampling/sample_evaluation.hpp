@@ -10,8 +10,8 @@
 #include "sampling/sample_units.hpp"
 #include "statistics/community_statistics.hpp"
 #include "statistics/richness_estimators.hpp"
+#include "data/species.hpp"
 #include "statistics/sample_statistics.hpp"
-#include "work_area.hpp"
 
 namespace lorvenna {
 
@@ -28,8 +28,9 @@ std::int64_t cells_sampled(Design d, const std::vector<std::int64_t>& cells, int
 std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blocks, int window_side);
 
 // Each species in the whole sample (all units), in table order; the sample
-// column of the species table takes its individuals.
-std::vector<SpeciesSample> species_sample_table(WorkArea& wa);
+// column of the species table takes its individuals, the sample tables the
+// upper density boundary of each species.
+std::vector<SpeciesSample> species_sample_table(SampleTables& t, const SamplingFrame& f, std::vector<SpeciesRow>& species);
 
 // What the samples estimate, known because the community is virtual.
 struct SampleTruth {
@@ -68,11 +69,12 @@ struct SampleSizePass {
 // of the reshuffled designs carries over from one size to the next.
 class SampleSeries {
 public:
+    // The series of the sample tables `t` of the species `species`.
     // `with_truth`: each pass also gets the truth, the estimators and the
     // indices that only the tidy tables show.
-    SampleSeries(const WorkArea& wa, bool with_truth);
+    SampleSeries(const SamplingFrame& f, const SampleTables& t, const std::vector<SpeciesRow>& species, bool with_truth);
     // The next sample size, its reshufflings drawn from the stream; false after the last.
-    bool next(WorkArea& wa, SampleSizePass& pass);
+    bool next(const SampleTables& t, RandomStream& random, SampleSizePass& pass);
 
     Design design() const { return design_; }
     // The cells of every unit in window coordinates, and the window.
@@ -85,6 +87,9 @@ private:
     SampleTruth truth_;
     bool with_truth_;
     Design design_;
+    int reshufflings_;
+    DiversityIndex index_;
+    int rows_;
     Window window_;
     std::vector<Block> blocks_;
     std::vector<std::int64_t> distinct_;  // distinct cells of units 1..n at n-1

@@ -15,15 +15,14 @@ bool is_reshuffled(Design d) {
 
 bool is_accumulating(Design d) { return d == Design::random_dependent || d == Design::diagonal; }
 
-Window sampling_window(const ParameterSet& p, std::int64_t offset, int grid_side) {
+Window sampling_window(const SamplingFrame& f) {
     Window w;
-    if (grid_side < 1) return w;
-    w.offset = std::clamp<std::int64_t>(offset, 0, grid_side - 1);
-    const int room = static_cast<int>(grid_side - w.offset);
-    w.square = std::clamp(p.SampA, 1, room);
+    if (f.grid_side < 1) return w;
+    w.offset = std::clamp<std::int64_t>(f.offset, 0, f.grid_side - 1);
+    const int room = static_cast<int>(f.grid_side - w.offset);
+    w.square = std::clamp(f.square_side, 1, room);
     w.side = w.square;
-    const Design d = p.Method.kind();
-    if (is_accumulating(d)) w.side = std::min(std::max(w.square, std::max(p.Sampfac, 1)), room);
+    if (is_accumulating(f.design)) w.side = std::min(std::max(w.square, std::max(f.factor, 1)), room);
     return w;
 }
 

@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "work_area.hpp"
+#include "data/keyword_choice.hpp"
+#include "data/samples.hpp"
+#include "numerics/random_stream.hpp"
 
 namespace lorvenna {
 
@@ -37,8 +39,22 @@ struct Window {
     int square = 0;           // the sampled square inside the window (<= side)
 };
 
-// The window for a parameter set, the drawn offset and the grid side.
-Window sampling_window(const ParameterSet& p, std::int64_t offset, int grid_side);
+// What the sampling of a pass reads of its parameters, derived values and
+// grids, taken once the sampled square is drawn.
+struct SamplingFrame {
+    Design design = Design::nested;
+    int factor = 1;            // Sampfac: unit of sampling (cells), factor of adding area
+    int square_side = 0;       // SampA: side of the sampled square
+    std::int64_t offset = 0;   // the sampled square starts after this many cells
+    int grid_side = 0;
+    float niche_level = 0.0f, niche_phase = 0.0f;  // the niches of the cells
+    int min_sample = 1, step = 1, max_sample = 1;  // the series of sample sizes
+    int reshufflings = 1;      // Permut
+    DiversityIndex index = DiversityIndex::shannon;  // of the sample statistics
+};
+
+// The window of a frame: its drawn offset cut at the edge of the grid.
+Window sampling_window(const SamplingFrame& f);
 
 // Cells of unit i (1-based), clipped to the window.  "dep" and "lin" read the
 // unit position from the sample tables (grid coordinates; 0: not yet placed).

@@ -38,13 +38,12 @@ std::vector<std::int64_t> niches_by_cells(const UnitSlots& slots, const Window& 
 
 // Areas and niches of the units for the sampled square where it lies now.
 // "dep" and "lin" units not yet placed get the area of a block and no niches.
-void refresh_units(WorkArea& wa) {
-    SampleTables& t = wa.samples;
-    const Design d = wa.params.Method.kind();
-    const Window w = window_of(wa);
-    const int f = std::max(wa.params.Sampfac, 1);
-    const float level = wa.derived.niche_level;
-    const float phase = wa.derived.niche_phase;
+void refresh_units(SampleTables& t, const SamplingFrame& frame) {
+    const Design d = frame.design;
+    const Window w = sampling_window(frame);
+    const int f = std::max(frame.factor, 1);
+    const float level = frame.niche_level;
+    const float phase = frame.niche_phase;
     const int side = std::max(w.side, 0);
     // Nested and independent units from the cells directly; the blocks of
     // "dep" and "lin" lie anywhere and may overlap: a summed-area table.
@@ -95,11 +94,27 @@ SampleSizes clamped_sample_sizes(const ParameterSet& p) {
     return s;
 }
 
-void prepare_sample_units(WorkArea& wa) {
-    SampleTables& t = wa.samples;
+SamplingFrame sampling_frame(const ParameterSet& p, const DerivedValues& d, const Grids& grids) {
+    SamplingFrame f;
+    f.design = p.Method.kind();
+    f.factor = p.Sampfac;
+    f.square_side = p.SampA;
+    f.offset = grids.square.offset;
+    f.grid_side = d.grid_side > 0 ? d.grid_side : grids.cell_counts.side;
+    f.niche_level = d.niche_level;
+    f.niche_phase = d.niche_phase;
+    f.min_sample = d.min_sample;
+    f.step = p.StepSa;
+    f.max_sample = d.max_sample;
+    f.reshufflings = p.Permut;
+    f.index = p.DivInd.kind();
+    return f;
+}
+
+void prepare_sample_units(SampleTables& t, const SamplingFrame& f, int species_rows) {
     t = SampleTables{};
-    const int rows = static_cast<int>(wa.species.size());
-    t.units = std::max(wa.derived.max_sample, 1);
+    const int rows = species_rows;
+    t.units = std::max(f.max_sample, 1);
     const auto units = static_cast<std::size_t>(t.units);
     t.area.assign(units, 0);
     t.niches.assign(units, 0);
@@ -108,20 +123,19 @@ void prepare_sample_units(WorkArea& wa) {
     t.counts.assign(static_cast<std::size_t>(rows) * units, 0);
     t.squared_counts.assign(static_cast<std::size_t>(rows), 0.0);
     t.in_square.assign(static_cast<std::size_t>(rows), 0);
-    refresh_units(wa);
+    refresh_units(t, f);
 }
 
-void draw_unit_positions(WorkArea& wa) {
-    SampleTables& t = wa.samples;
+void draw_unit_positions(SampleTables& t, const SamplingFrame& frame, RandomStream& random) {
     if (t.units < 1) return;
-    const Design d = wa.params.Method.kind();
-    const Window w = window_of(wa);
-    const int f = std::max(wa.params.Sampfac, 1);
+    const Design d = frame.design;
+    const Window w = sampling_window(frame);
+    const int f = std::max(frame.factor, 1);
     const auto off = static_cast<int>(w.offset);
     if (d == Design::random_dependent) {
         for (std::size_t u = 0; u < static_cast<std::size_t>(t.units); ++u) {
-            t.x[u] = off + dependent_start(wa.random.uniform(), w.square, f);
-            t.y[u] = off + dependent_start(wa.random.uniform(), w.square, f);
+            t.x[u] = off + dependent_start(random.uniform(), w.square, f);
+            t.y[u] = off + dependent_start(random.uniform(), w.square, f);
         }
     } else if (d == Design::diagonal) {
         for (int i = 1; i <= t.units; ++i) {
@@ -130,7 +144,7 @@ void draw_unit_positions(WorkArea& wa) {
             t.y[static_cast<std::size_t>(i - 1)] = r;
         }
     }
-    refresh_units(wa);
+    refresh_units(t, frame);
 }
 
 }  // namespace lorvenna

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/grids.hpp"
+#include "data/parameters.hpp"
 #include "placement/reached_cells.hpp"
-#include "work_area.hpp"
+#include "sampling/sample_units.hpp"
 
 namespace lorvenna {
 
@@ -15,11 +17,15 @@ struct SampleSizes {
     int max = 0, min = 0;
 };
 SampleSizes clamped_sample_sizes(const ParameterSet& p);
-// Allocates the sample tables and fills areas and niches of the units.
-void prepare_sample_units(WorkArea& wa);
+
+// What the sampling reads of the pass, with the sampled square where it lies now.
+SamplingFrame sampling_frame(const ParameterSet& p, const DerivedValues& d, const Grids& grids);
+
+// Allocates the sample tables for `species_rows` species and fills areas and niches of the units.
+void prepare_sample_units(SampleTables& t, const SamplingFrame& f, int species_rows);
 // "dep": draws the unit positions (right after the offset of the sampled square);
 // "lin": sets them along the diagonal; other designs draw nothing.
-void draw_unit_positions(WorkArea& wa);
+void draw_unit_positions(SampleTables& t, const SamplingFrame& f, RandomStream& random);
 // How the cell counts of a species reach the units.  Automatic: the nested
 // and independent designs tally the occupied cells alone (from the list of
 // reached cells when the placement kept one, else from a sweep of the
@@ -37,7 +43,7 @@ struct TallyWorkspace {
 
 // Tallies the cell counts of the species just placed (table position sp) into
 // the units; `reached` lists the cells the species reached.
-void sample_species(WorkArea& wa, int sp, const ReachedCells& reached, TallyWorkspace& workspace,
-                    TallyMethod method = TallyMethod::automatic);
+void sample_species(SampleTables& t, const SamplingFrame& f, const SquareArray<std::int32_t>& cell_counts, int sp,
+                    const ReachedCells& reached, TallyWorkspace& workspace, TallyMethod method = TallyMethod::automatic);
 
 }  // namespace lorvenna

@@ -18,9 +18,8 @@ namespace {
 
 // Tally by summed-area tables of the species' counts and squared counts over
 // the window: any block in constant time, for every design.
-void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w, TallyWorkspace& ws) {
-    SampleTables& t = wa.samples;
-    const SquareArray<std::int32_t>& grid = wa.cell_counts;
+void tally_by_summed_areas(SampleTables& t, const SquareArray<std::int32_t>& grid, int k, Design d, int factor,
+                           const Window& w, TallyWorkspace& ws) {
     const std::size_t s = static_cast<std::size_t>(w.side) + 1;
     ws.summed.assign(s * s, 0);
     ws.summed_squares.assign(s * s, 0.0);
@@ -46,7 +45,7 @@ void tally_by_summed_areas(WorkArea& wa, int k, Design d, const Window& w, Tally
     double& squares = t.squared_counts[static_cast<std::size_t>(k)];
     squares = 0.0;
     for (int i = 1; i <= t.units; ++i) {
-        const Block b = unit_block(d, wa.params.Sampfac, t, w, i);
+        const Block b = unit_block(d, factor, t, w, i);
         const std::int64_t c = block_sum(ws.summed, w.side, b);
         t.count(k, i - 1) = static_cast<std::int32_t>(
             std::min<std::int64_t>(c, std::numeric_limits<std::int32_t>::max()));
@@ -74,13 +73,12 @@ constexpr std::int64_t largest_exact_square_root = 94906265;  // 94906266^2 > 2^
 // falls in the same block.  The cells come from the list the placement kept,
 // or from a sweep of the window.  False, with nothing written, when the sum
 // of squared counts over the window leaves the exact range.
-bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w, const ReachedCells& reached) {
-    SampleTables& t = wa.samples;
-    const SquareArray<std::int32_t>& grid = wa.cell_counts;
+bool tally_by_cells(SampleTables& t, const SquareArray<std::int32_t>& grid, int k, int sp, Design d, int factor,
+                    const Window& w, const ReachedCells& reached) {
     const int square = w.side;
     const bool nested = is_nested(d);
 
-    const UnitSlots unit_slots(d, wa.params.Sampfac, t, w);
+    const UnitSlots unit_slots(d, factor, t, w);
     // Per side (nested) or per unit (independent): individuals and squared counts.
     const std::size_t slots = unit_slots.slots();
     std::vector<std::int64_t> sums(slots, 0);
@@ -147,18 +145,17 @@ bool tally_by_cells(WorkArea& wa, int k, int sp, Design d, const Window& w, cons
 
 }  // namespace
 
-void sample_species(WorkArea& wa, int sp, const ReachedCells& reached, TallyWorkspace& workspace,
-                    TallyMethod method) {
-    SampleTables& t = wa.samples;
+void sample_species(SampleTables& t, const SamplingFrame& f, const SquareArray<std::int32_t>& cell_counts, int sp,
+                    const ReachedCells& reached, TallyWorkspace& workspace, TallyMethod method) {
     const int k = sp - 1;
-    if (k < 0 || k >= species_rows(wa) || t.units < 1) return;
-    const Design d = wa.params.Method.kind();
-    const Window w = window_of(wa);
+    if (k < 0 || k >= species_rows(t, t.squared_counts.size()) || t.units < 1) return;
+    const Design d = f.design;
+    const Window w = sampling_window(f);
     if (w.side < 1) return;
 
     const bool by_cells = method == TallyMethod::automatic && !is_accumulating(d);
-    if (by_cells && tally_by_cells(wa, k, sp, d, w, reached)) return;
-    tally_by_summed_areas(wa, k, d, w, workspace);
+    if (by_cells && tally_by_cells(t, cell_counts, k, sp, d, f.factor, w, reached)) return;
+    tally_by_summed_areas(t, cell_counts, k, d, f.factor, w, workspace);
 }
 
 }  // namespace lorvenna

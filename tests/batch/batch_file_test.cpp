@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "driver/model_pass.hpp"
+#include "pass/model_pass.hpp"
 #include "numerics/fixed_field.hpp"
 #include "support/work_bench.hpp"
 
@@ -21,16 +21,17 @@ using Columns = std::vector<std::pair<std::string, std::string>>;
 // A bench whose batch file holds `rows` after `header`, the header already read.
 struct RowBench : testing::WorkBench {
     explicit RowBench(const std::string& rows, const std::string& header = batch_header + "\n") {
-        wa.batch_file = std::make_unique<std::istringstream>(header + rows);
-        wa.batch_file_name = "runs.txt";
-        header_found = read_batch_header(wa);
+        session.batch.file = std::make_unique<std::istringstream>(header + rows);
+        session.batch.name = "runs.txt";
+        header_found = read_batch_header(session);
     }
     // Reads the next row and runs its pass (a model-only one: nothing is placed).
     std::optional<ProgramEnd> next_row() {
         return ends([this] {
-            read_and_settle_row(wa, true);
-            wa.iteration = wa.rows_read;
-            run_model_pass(wa);
+            read_and_settle_row(session, true);
+            session.iteration = session.batch.rows_read;
+            run_model_pass(pass, PassOutlet{io, session.reports, session.answers},
+                           PassIdentity{session.iteration, session.batch.rows_read + 1, 1});
         });
     }
     bool console_has(const std::string& line) const {
@@ -62,7 +63,7 @@ TEST(BatchFile, TemplateRowsRunAsABatch) {
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_ok);
     EXPECT_EQ(end->message, " End of batch file reached");
-    EXPECT_EQ(b.wa.iteration, 5);
+    EXPECT_EQ(b.session.iteration, 5);
 }
 
 TEST(BatchFile, EndOfTheBatchAtTheEndOfTheFileOrABlankLine) {
@@ -73,7 +74,7 @@ TEST(BatchFile, EndOfTheBatchAtTheEndOfTheFileOrABlankLine) {
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_ok);
     EXPECT_EQ(end->message, " End of batch file reached");
-    EXPECT_EQ(header_only.wa.iteration, 0);
+    EXPECT_EQ(header_only.session.iteration, 0);
 
     RowBench blank(batch_row() + "\n \t \n" + batch_row() + "\n");
     EXPECT_FALSE(blank.next_row());
@@ -87,9 +88,9 @@ TEST(BatchFile, RowsFillTheParameterSetAndTheirDerivedValues) {
                           {"Permut", "20"}, {"DivInd", "evar"}, {"GridHet", "rnd"}, {"Method", "dep"}}) +
                " extra 1 2\n20 12 5\n" + batch_row({{"AreaHet", "1"}, {"Fractal", "superposition"}}) + "\n");
     ASSERT_FALSE(b.next_row());
-    const ParameterSet& p = b.wa.params;
+    const ParameterSet& p = b.pass.params;
     EXPECT_EQ(p.Species, 7);
-    EXPECT_EQ(b.wa.derived.species, 7);
+    EXPECT_EQ(b.pass.derived.species, 7);
     EXPECT_FLOAT_EQ(p.minD, 1e-8f);
     EXPECT_EQ(p.DWD.kind(), DensityForm::power);
     EXPECT_FLOAT_EQ(p.NicheNo, 5.5f);
@@ -97,11 +98,11 @@ TEST(BatchFile, RowsFillTheParameterSetAndTheirDerivedValues) {
     EXPECT_EQ(p.DivInd.kind(), DiversityIndex::evar);
     EXPECT_EQ(p.GridHet.kind(), Heterogeneity::random);
     EXPECT_EQ(p.Fractal.text(), keyword("")) << "AreaHet 0 clears the fractal kind";
-    EXPECT_EQ(b.wa.derived.grid_side, 20);
-    EXPECT_FLOAT_EQ(b.wa.derived.min_abundance, 1.0f) << "densities are derived for the row";
+    EXPECT_EQ(b.pass.derived.grid_side, 20);
+    EXPECT_FLOAT_EQ(b.pass.derived.min_abundance, 1.0f) << "densities are derived for the row";
 
     ASSERT_FALSE(b.next_row());
-    EXPECT_EQ(b.wa.iteration, 2);
+    EXPECT_EQ(b.session.iteration, 2);
     EXPECT_EQ(p.SampA, 12);
     EXPECT_EQ(p.maxSa, 5);
     EXPECT_EQ(p.Method.kind(), Design::random_dependent) << "a short row keeps the columns it does not give";
@@ -122,7 +123,7 @@ TEST(BatchFile, UndecodableTokensNameTokenAndRow) {
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_error);
     EXPECT_EQ(end->message, " Error while reading program settings: abc\n " + row);
-    EXPECT_EQ(b.wa.iteration, 0) << "an undecodable row is not a run";
+    EXPECT_EQ(b.session.iteration, 0) << "an undecodable row is not a run";
 
     for (const auto& [column, token] : Columns{{"Areal", "2147483648"}, {"maxD", "1e39"}, {"Species", "10.0"},
                                                {"Aggr", "nan"}, {"Areal", std::string("\x01\xff", 2)}})
@@ -181,31 +182,31 @@ TEST(BatchFile, MidpointGridRescalingAndFractalDimensionClamp) {
         RowBench b(batch_row({{"Areal", std::to_string(side)}, {"SampA", "2"}, {"AreaHet", "1"}, {"Scale1", "3.5"}}) +
                    "\n");
         ASSERT_FALSE(b.next_row()) << side;
-        EXPECT_EQ(b.wa.derived.grid_side, rescaled);
-        EXPECT_EQ(b.wa.params.Areal, side) << "the parameter stays as given";
+        EXPECT_EQ(b.pass.derived.grid_side, rescaled);
+        EXPECT_EQ(b.pass.params.Areal, side) << "the parameter stays as given";
         const std::string r = int_field(rescaled, 5);
         EXPECT_TRUE(b.console_has("Gridsize rescaled to " + r + " x" + r)) << side;
-        EXPECT_FLOAT_EQ(b.wa.params.Scale1, 3.0f);
+        EXPECT_FLOAT_EQ(b.pass.params.Scale1, 3.0f);
     }
     // The checks see the rescaled side (129^2 = 16641); a dimension below 1 is refused before the clamp.
     EXPECT_EQ(refusal({{"Areal", "100"}, {"AreaHet", "1"}, {"Aggr", "16641"}}), "(accepted)");
     EXPECT_EQ(refusal({{"AreaHet", "1"}, {"Scale1", "0.9"}}), " Error while reading the first fractal coefficient:    0.90");
     RowBench super(batch_row({{"Areal", "100"}, {"AreaHet", "1"}, {"Fractal", "super"}, {"Scale1", "7.5"}}) + "\n");
     ASSERT_FALSE(super.next_row());
-    EXPECT_EQ(super.wa.derived.grid_side, 100);
-    EXPECT_FLOAT_EQ(super.wa.params.Scale1, 7.5f);
+    EXPECT_EQ(super.pass.derived.grid_side, 100);
+    EXPECT_FLOAT_EQ(super.pass.params.Scale1, 7.5f);
 }
 
 TEST(BatchFile, SampleSizesAreHeldToTheDesignAfterTheChecks) {
     // On a 4 x 4 square the checks allow 16 units; "dep" keeps them, "seq" allows 4.
     RowBench dep(batch_row({{"SampA", "4"}, {"Method", "dep"}, {"maxSa", "16"}, {"minSa", "16"}}) + "\n");
     ASSERT_FALSE(dep.next_row());
-    EXPECT_EQ(dep.wa.derived.max_sample, 16);
+    EXPECT_EQ(dep.pass.derived.max_sample, 16);
     RowBench seq(batch_row({{"SampA", "4"}, {"Method", "seq"}, {"maxSa", "16"}, {"minSa", "10"}}) + "\n");
     ASSERT_FALSE(seq.next_row());
-    EXPECT_EQ(seq.wa.derived.max_sample, 4);
-    EXPECT_EQ(seq.wa.derived.min_sample, 4);
-    EXPECT_EQ(seq.wa.params.maxSa, 16);
+    EXPECT_EQ(seq.pass.derived.max_sample, 4);
+    EXPECT_EQ(seq.pass.derived.min_sample, 4);
+    EXPECT_EQ(seq.pass.params.maxSa, 16);
 }
 
 TEST(BatchFile, LargeSidesNeitherOverflowTheChecksNorRunBeyondWhatCanBeCounted) {
@@ -217,7 +218,7 @@ TEST(BatchFile, LargeSidesNeitherOverflowTheChecksNorRunBeyondWhatCanBeCounted) 
     // more than the cells of a sampling run can count; a model-only run has no cells.
     const std::string big_grid = batch_row({{"Areal", "46341"}, {"SampA", "10"}}) + "\n";
     RowBench sampling(big_grid);
-    sampling.wa.answers.mode = keyword("s");
+    sampling.session.answers.mode = keyword("s");
     const auto refused = sampling.next_row();
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->message.rfind(" Error while reading max. density:     1.000 (2147488281 individuals", 0), 0u);
@@ -229,9 +230,9 @@ TEST(BatchFile, CarriageReturnsTabsAndUnreadableLines) {
     std::replace(tabbed.begin(), tabbed.end(), ' ', '\t');
     RowBench b(tabbed + "\r\n" + batch_row({{"GridHet", "rnd"}}) + "\r\n");
     ASSERT_FALSE(b.next_row());
-    EXPECT_EQ(b.wa.params.Species, 8);
+    EXPECT_EQ(b.pass.params.Species, 8);
     ASSERT_FALSE(b.next_row());
-    EXPECT_EQ(b.wa.params.GridHet.kind(), Heterogeneity::random) << "the carriage return does not join the last field";
+    EXPECT_EQ(b.pass.params.GridHet.kind(), Heterogeneity::random) << "the carriage return does not join the last field";
 
     std::string fifty_one;
     for (int i = 0; i < 51; ++i) fifty_one += "1 ";
@@ -249,16 +250,16 @@ TEST(BatchFile, CarriageReturnsTabsAndUnreadableLines) {
     }
 
     testing::WorkBench failing;
-    failing.wa.batch_file = std::make_unique<testing::FailingInput>(batch_header + "\n" + batch_row() + "\n");
-    failing.wa.batch_file_name = "runs.txt";
-    ASSERT_TRUE(read_batch_header(failing.wa));
-    ASSERT_FALSE(ends([&] { read_and_settle_row(failing.wa, true); }));
-    const auto end = ends([&] { read_and_settle_row(failing.wa, true); });
+    failing.session.batch.file = std::make_unique<testing::FailingInput>(batch_header + "\n" + batch_row() + "\n");
+    failing.session.batch.name = "runs.txt";
+    ASSERT_TRUE(read_batch_header(failing.session));
+    ASSERT_FALSE(ends([&] { read_and_settle_row(failing.session, true); }));
+    const auto end = ends([&] { read_and_settle_row(failing.session, true); });
     ASSERT_TRUE(end);
     EXPECT_EQ(end->status, exit_error);
     EXPECT_EQ(end->message, " Error while reading the batch file runs.txt: the file could not be read further");
-    failing.wa.batch_file = std::make_unique<testing::FailingInput>("");
-    EXPECT_EQ(ends([&] { read_batch_header(failing.wa); })->status, exit_error);
+    failing.session.batch.file = std::make_unique<testing::FailingInput>("");
+    EXPECT_EQ(ends([&] { read_batch_header(failing.session); })->status, exit_error);
 }
 
 }  // namespace

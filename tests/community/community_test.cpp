@@ -16,10 +16,10 @@ namespace {
 // fluctuation, five normal weight classes around class 3.
 struct Community : testing::WorkBench {
     explicit Community(int species = 30, char mode = 's') {
-        wa.answers.mode = keyword(std::string(1, mode));
-        ParameterSet& p = wa.params;
+        session.answers.mode = keyword(std::string(1, mode));
+        ParameterSet& p = pass.params;
         grid(20);
-        p.Species = wa.derived.species = species;
+        p.Species = pass.derived.species = species;
         p.maxD = 2.0f;
         p.DWD = keyword("rnd");
         p.Dfluc = -1.0f;
@@ -29,13 +29,15 @@ struct Community : testing::WorkBench {
         p.Class = 5;
         p.SWDmy = 3.0f;
         p.SWDvar = 1.0f;
-        wa.derived.min_abundance = 1.0f;
+        pass.derived.min_abundance = 1.0f;
     }
-    CommunityOutcome build() { return build_community(wa); }
+    CommunityOutcome build() {
+        return build_community(pass.params, pass.derived, !session.answers.sampling(), pass.random, pass.community);
+    }
     // Species per weight class as the weight-class line shows them.
     std::vector<std::int64_t> classes(int n) const {
         std::vector<std::int64_t> v;
-        for (int i = 1; i <= n; ++i) v.push_back(nearest(wa.class_freq[static_cast<std::size_t>(i)]));
+        for (int i = 1; i <= n; ++i) v.push_back(nearest(pass.community.class_freq[static_cast<std::size_t>(i)]));
         return v;
     }
 };
@@ -81,17 +83,17 @@ TEST(CommunityWeightClasses, ClassParametersFollowTheSpeciesNumber) {
 
 TEST(CommunityWeightClasses, EmptyLowerClassesAreDroppedAndZeroSpreadConcentrates) {
     Community far(20);
-    far.wa.params.Class = 8;
-    far.wa.params.SWDmy = 5.0f;  // classes 1 and 2 hold less than half a species
+    far.pass.params.Class = 8;
+    far.pass.params.SWDmy = 5.0f;  // classes 1 and 2 hold less than half a species
     EXPECT_EQ(far.build().weight_classes, 8);
     EXPECT_EQ(far.classes(8), (std::vector<std::int64_t>{1, 5, 8, 5, 1, 0, 0, 0}));
-    EXPECT_FLOAT_EQ(far.wa.species[0].weight, 2.0f) << "the first kept class becomes 1..2";
+    EXPECT_FLOAT_EQ(far.pass.community.species[0].weight, 2.0f) << "the first kept class becomes 1..2";
 
     Community sharp(10);
-    sharp.wa.params.SWDvar = 0.0f;  // no spread: every species in the class of the mean
+    sharp.pass.params.SWDvar = 0.0f;  // no spread: every species in the class of the mean
     sharp.build();
     EXPECT_EQ(sharp.classes(5), (std::vector<std::int64_t>{10, 0, 0, 0, 0}));
-    for (const SpeciesRow& row : sharp.wa.species) {
+    for (const SpeciesRow& row : sharp.pass.community.species) {
         EXPECT_GT(row.weight, 1.0f);
         EXPECT_LE(row.weight, 2.0f);
     }
@@ -127,18 +129,18 @@ TEST(CommunityWeights, EachClassEndsExactlyAtItsPowerOfTwo) {
 TEST(CommunityFluctuation, FactorsAndWholeIndividualsFollowTheDrawsOfEachSpecies) {
     for (const float spread : {0.0f, 0.1f}) {
         Community bench(12);
-        bench.wa.params.Flucvar = spread;
-        bench.wa.params.Dfluc = 0.0f;
+        bench.pass.params.Flucvar = spread;
+        bench.pass.params.Dfluc = 0.0f;
         RandomStream replica(12345u);
         bench.build();
-        EXPECT_EQ(bench.wa.random.normal_draws(), spread > 0.0f ? 12u : 0u) << "never rejected at 0.5 +- 0.1";
-        for (const SpeciesRow& row : bench.wa.species) {
+        EXPECT_EQ(bench.pass.random.normal_draws(), spread > 0.0f ? 12u : 0u) << "never rejected at 0.5 +- 0.1";
+        for (const SpeciesRow& row : bench.pass.community.species) {
             for (int k = 0; k < 3; ++k) replica.uniform();
             float f = static_cast<float>(replica.uniform());
             if (spread > 0.0f) f = static_cast<float>(replica.normal()) * 0.1f + 0.5f;
             EXPECT_EQ(row.abundance, std::trunc(799.0f * f) + 1.0f) << "spread " << spread << " species " << row.number;
         }
-        EXPECT_EQ(bench.wa.random.seed(), replica.seed());
+        EXPECT_EQ(bench.pass.random.seed(), replica.seed());
     }
 }
 
@@ -161,7 +163,7 @@ TEST(CommunityFluctuation, LogTypeRedrawsFactorsAboveTheLimit) {
 
 TEST(CommunityAbundance, WholeIndividualsAreTheIntegerPartPlusOne) {
     Community bench(1);
-    auto& p = bench.wa.params;
+    auto& p = bench.pass.params;
     bench.grid(1);
     p.maxD = 5.7f;  // MaxInd 5.7; one species of weight 2: x = 5.7 - 2 = 3.7
     p.Class = 1;
@@ -169,61 +171,61 @@ TEST(CommunityAbundance, WholeIndividualsAreTheIntegerPartPlusOne) {
     p.DWD = keyword("linear");
     p.DWDmy = 2.0f;
     bench.build();
-    ASSERT_EQ(bench.wa.species.size(), 1u);
-    EXPECT_FLOAT_EQ(bench.wa.species[0].undisturbed, 3.7f);
-    EXPECT_EQ(bench.wa.species[0].abundance, 4.0f);
+    ASSERT_EQ(bench.pass.community.species.size(), 1u);
+    EXPECT_FLOAT_EQ(bench.pass.community.species[0].undisturbed, 3.7f);
+    EXPECT_EQ(bench.pass.community.species[0].abundance, 4.0f);
 }
 
 TEST(CommunityAbundance, WithoutFluctuationOrMaximumTheUndisturbedValueIsRecorded) {
     Community bench(6);
-    auto& p = bench.wa.params;
+    auto& p = bench.pass.params;
     p.maxD = 0.0f;  // 1e8 individuals at most, abundances kept as reals
     p.DWD = keyword("power");
     p.DWDmy = 1.0f;
     p.Class = 1;
     p.SWDmy = 1.0f;
     ASSERT_TRUE(bench.build().built);
-    for (const SpeciesRow& row : bench.wa.species) {
+    for (const SpeciesRow& row : bench.pass.community.species) {
         EXPECT_FLOAT_EQ(row.abundance, 1.0e8f / row.weight);
         EXPECT_EQ(row.abundance, row.undisturbed);
     }
-    EXPECT_FLOAT_EQ(bench.wa.derived.smallest_abundance, 1.0e8f / 2.0f) << "the heaviest species";
+    EXPECT_FLOAT_EQ(bench.pass.derived.smallest_abundance, 1.0e8f / 2.0f) << "the heaviest species";
 }
 
 TEST(CommunityAbundance, SpeciesBelowTheMinimumAreDropped) {
     Community bench(5);
-    bench.wa.derived.min_abundance = 1.0e6f;
+    bench.pass.derived.min_abundance = 1.0e6f;
     bench.build();
-    ASSERT_EQ(bench.wa.species.size(), 5u);
+    ASSERT_EQ(bench.pass.community.species.size(), 5u);
     for (int s = 0; s < 5; ++s) {
-        EXPECT_EQ(bench.wa.species[static_cast<std::size_t>(s)].number, static_cast<float>(s + 1));
-        EXPECT_EQ(bench.wa.species[static_cast<std::size_t>(s)].weight, 0.0f);
-        EXPECT_EQ(bench.wa.species[static_cast<std::size_t>(s)].abundance, 0.0f);
+        EXPECT_EQ(bench.pass.community.species[static_cast<std::size_t>(s)].number, static_cast<float>(s + 1));
+        EXPECT_EQ(bench.pass.community.species[static_cast<std::size_t>(s)].weight, 0.0f);
+        EXPECT_EQ(bench.pass.community.species[static_cast<std::size_t>(s)].abundance, 0.0f);
     }
 }
 
 TEST(CommunityAbundance, NegativeAbundanceMeansAbsence) {
     Community bench(4, 'm');
-    auto& p = bench.wa.params;
+    auto& p = bench.pass.params;
     p.maxD = 0.0f;
     p.Class = 2;
     p.SWDmy = 1.5f;  // two species per class: weights 1.5, 2, 3, 4
     p.DWD = keyword("linear");
     p.DWDmy = 1.0e8f;  // x = 1e8 (2 - W): positive only for the lightest species
     ASSERT_TRUE(bench.build().built);
-    EXPECT_DOUBLE_EQ(bench.wa.totals.individuals, 5.0e7);
+    EXPECT_DOUBLE_EQ(bench.pass.community.totals.individuals, 5.0e7);
     for (int s = 0; s < 4; ++s) {
-        EXPECT_EQ(bench.wa.species[static_cast<std::size_t>(s)].abundance, s == 0 ? 5.0e7f : 0.0f);
-        EXPECT_GE(bench.wa.species[static_cast<std::size_t>(s)].undisturbed, 0.0f);
+        EXPECT_EQ(bench.pass.community.species[static_cast<std::size_t>(s)].abundance, s == 0 ? 5.0e7f : 0.0f);
+        EXPECT_GE(bench.pass.community.species[static_cast<std::size_t>(s)].undisturbed, 0.0f);
     }
-    express_relative_abundances(bench.wa.species, bench.wa.totals.individuals);
-    EXPECT_EQ(bench.wa.species[0].abundance, 1.0f);
-    EXPECT_FLOAT_EQ(bench.wa.species[0].undisturbed, 1.0f);
+    express_relative_abundances(bench.pass.community.species, bench.pass.community.totals.individuals);
+    EXPECT_EQ(bench.pass.community.species[0].abundance, 1.0f);
+    EXPECT_FLOAT_EQ(bench.pass.community.species[0].undisturbed, 1.0f);
 }
 
 TEST(CommunityAbundance, DensityFormsWithoutSpreadStayFinite) {
     Community bench(2);
-    auto& p = bench.wa.params;
+    auto& p = bench.pass.params;
     p.maxD = 0.0f;
     p.Class = 1;
     p.SWDmy = 1.0f;  // weights 1.5 and 2
@@ -231,8 +233,8 @@ TEST(CommunityAbundance, DensityFormsWithoutSpreadStayFinite) {
     p.DWDmy = 2.0f;
     p.DWDvar = 0.0f;  // all abundance at the weight equal to the mean
     bench.build();
-    EXPECT_EQ(bench.wa.species[0].abundance, 0.0f);
-    EXPECT_EQ(bench.wa.species[1].abundance, 1.0e8f);
+    EXPECT_EQ(bench.pass.community.species[0].abundance, 0.0f);
+    EXPECT_EQ(bench.pass.community.species[1].abundance, 1.0e8f);
 
     bool known = false;
     EXPECT_EQ(undisturbed_abundance(DensityForm::logn, 1.0f, 100.0f, 0.0f, 0.0f, known), 100.0f);
@@ -248,15 +250,15 @@ TEST(CommunityModel, FailuresLeaveNoCommunity) {
     Community nothing(0, 'm');
     CommunityOutcome outcome = nothing.build();
     EXPECT_FALSE(outcome.built);
-    EXPECT_FALSE(nothing.wa.derived.community_built);
+    EXPECT_FALSE(nothing.pass.derived.community_built);
     EXPECT_EQ(outcome.error, " Error while assigning the weight-classes");
     EXPECT_EQ(outcome.weight_classes, -1) << "no weight-class line";
 
     Community unknown(5, 'm');
-    unknown.wa.params.DWD = keyword("uniform");
+    unknown.pass.params.DWD = keyword("uniform");
     outcome = unknown.build();
-    EXPECT_FALSE(unknown.wa.derived.community_built);
-    EXPECT_TRUE(unknown.wa.species.empty());
+    EXPECT_FALSE(unknown.pass.derived.community_built);
+    EXPECT_TRUE(unknown.pass.community.species.empty());
     EXPECT_EQ(outcome.error, " Error with the DWD-function");
     EXPECT_EQ(outcome.weight_classes, 5);
 }
@@ -265,23 +267,23 @@ TEST(CommunityModel, ModelOnlyRunsAddUpTheCommunitySamplingRunsDoNot) {
     Community model(30, 'm');  // every species at 801 individuals
     const CommunityOutcome outcome = model.build();
     EXPECT_TRUE(outcome.built && outcome.table_started);
-    EXPECT_DOUBLE_EQ(model.wa.totals.individuals, 30.0 * 801.0);
+    EXPECT_DOUBLE_EQ(model.pass.community.totals.individuals, 30.0 * 801.0);
     float biomass = 0.0f;
-    for (const SpeciesRow& row : model.wa.species) {
+    for (const SpeciesRow& row : model.pass.community.species) {
         biomass += 801.0f * row.weight;
         EXPECT_EQ(row.undisturbed, 800.0f);
         EXPECT_GT(row.fluctuated, 0.0f);
     }
-    EXPECT_FLOAT_EQ(model.wa.totals.biomass, biomass);
-    const CommunityStatistics st = statistics_of_community(model.wa);
+    EXPECT_FLOAT_EQ(model.pass.community.totals.biomass, biomass);
+    const CommunityStatistics st = statistics_of_community(model.pass.community.species, false, model.pass.params.DivInd.kind());
     EXPECT_EQ(st.species, 30);
     EXPECT_EQ(st.individuals, 30.0 * 801.0);
 
     Community sampled(30, 's');
     sampled.build();
-    EXPECT_EQ(sampled.wa.totals.individuals, 0.0);
-    for (SpeciesRow& row : sampled.wa.species) row.assigned = row.number <= 3.0f ? 10.0f : 0.0f;
-    EXPECT_EQ(statistics_of_community(sampled.wa).individuals, 30.0) << "the individuals placed count";
+    EXPECT_EQ(sampled.pass.community.totals.individuals, 0.0);
+    for (SpeciesRow& row : sampled.pass.community.species) row.assigned = row.number <= 3.0f ? 10.0f : 0.0f;
+    EXPECT_EQ(statistics_of_community(sampled.pass.community.species, true, sampled.pass.params.DivInd.kind()).individuals, 30.0) << "the individuals placed count";
 }
 
 }  // namespace

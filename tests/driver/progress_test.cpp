@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/progress_line.hpp"
+#include "driver/progress_line.hpp"
 #include "driver/session.hpp"
 #include "support/session_runner.hpp"
 #include "support/terminal_replay.hpp"

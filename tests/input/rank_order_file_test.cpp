@@ -15,11 +15,11 @@ struct RankBench : testing::WorkBench {
     RankBench(const std::string& name, const std::string& file, const std::string& answers) : WorkBench(answers) {
         files.inputs[std::filesystem::path(name).filename().string()] = file;
     }
-    std::optional<ProgramEnd> open() { return ends([this] { open_rank_order_file(wa); }); }
-    std::optional<ProgramEnd> block() { return ends([this] { read_rank_order_block(wa); }); }
-    std::optional<ProgramEnd> reposition() { return ends([this] { reposition_rank_order_file(wa); }); }
+    std::optional<ProgramEnd> open() { return ends([this] { open_rank_order_file(io, session.rank_order, pass.rank_order); }); }
+    std::optional<ProgramEnd> block() { return ends([this] { read_rank_order_block(session.rank_order, pass.rank_order); }); }
+    std::optional<ProgramEnd> reposition() { return ends([this] { reposition_rank_order_file(session.rank_order, pass.rank_order); }); }
     std::vector<float> abundances() const {
-        return {wa.rank_order.abundance.begin(), wa.rank_order.abundance.begin() + wa.rank_order.rows};
+        return {pass.rank_order.abundance.begin(), pass.rank_order.abundance.begin() + pass.rank_order.rows};
     }
 };
 
@@ -29,11 +29,11 @@ TEST(RankOrderFile, TwoBlocksGiveOneBlockPerBatchPassThenANormalEnd) {
     ASSERT_FALSE(b.open());
     ASSERT_FALSE(b.block());
     EXPECT_EQ(b.abundances(), (std::vector<float>{100.0f, 50.5f, 7.0f}));
-    EXPECT_EQ(b.wa.derived.species, 3);
+    EXPECT_EQ(b.pass.rank_order.rows, 3);
     ASSERT_FALSE(b.reposition());
     ASSERT_FALSE(b.block());
     EXPECT_EQ(b.abundances(), (std::vector<float>{30.0f, 20.0f, 10.0f})) << "blank lines inside a block are skipped";
-    EXPECT_EQ(b.wa.rank_order.abundance.size(), 3u) << "nothing of the longer first block is left";
+    EXPECT_EQ(b.pass.rank_order.abundance.size(), 3u) << "nothing of the longer first block is left";
     ASSERT_FALSE(b.reposition());
     const auto end = b.block();
     ASSERT_TRUE(end);
@@ -46,15 +46,15 @@ TEST(RankOrderFile, BodyWeightsAndBlocksOfMoreThan10000Rows) {
     ASSERT_FALSE(w.open());
     ASSERT_FALSE(w.block());
     EXPECT_EQ(w.abundances(), (std::vector<float>{100.0f, 40.0f, 10.0f})) << "a record without a weight ends the block";
-    EXPECT_EQ(w.wa.rank_order.weight, (std::vector<float>{2.5f, 8.0f, 64.0f}));
+    EXPECT_EQ(w.pass.rank_order.weight, (std::vector<float>{2.5f, 8.0f, 64.0f}));
 
     std::string file = "*\n";
     for (int i = 12000; i >= 1; --i) file += std::to_string(i) + "\n";
     RankBench big("big.txt", file + "*\n3\n", "big.txt\nno\n");
     ASSERT_FALSE(big.open());
     ASSERT_FALSE(big.block());
-    EXPECT_EQ(big.wa.rank_order.rows, rank_order_rows);
-    EXPECT_EQ(big.wa.rank_order.abundance[9999], 2001.0f);
+    EXPECT_EQ(big.pass.rank_order.rows, rank_order_rows);
+    EXPECT_EQ(big.pass.rank_order.abundance[9999], 2001.0f);
     ASSERT_FALSE(big.reposition());
     ASSERT_FALSE(big.block());
     EXPECT_EQ(big.abundances(), (std::vector<float>{3.0f})) << "the rest of the long block is passed over";
@@ -66,8 +66,8 @@ TEST(RankOrderFile, AssemblageHeadsAreReadAtOpenAndBeforeEachLaterBlock) {
         "Second assemblage\n2 geometric-series 0.5 2 0.001\ncomment\n*\n50\n5\n";
     RankBench b("sub/Assemblages.txt", file, "sub/Assemblages.txt\n");
     ASSERT_FALSE(b.open());
-    const RankOrderInput& r = b.wa.rank_order;
-    EXPECT_TRUE(r.assemblage);
+    const RankOrderBlock& r = b.pass.rank_order;
+    EXPECT_TRUE(b.session.rank_order.assemblage);
     EXPECT_EQ(b.console().size(), 2u) << "no body weight question for an assemblage";
     EXPECT_EQ(r.head_species, 3);
     EXPECT_EQ(r.model_type, "lognormal");
@@ -88,7 +88,7 @@ TEST(RankOrderFile, AssemblageHeadsAreReadAtOpenAndBeforeEachLaterBlock) {
          std::vector<std::pair<std::string, bool>>{{"ass1.txt", true}, {"ASS.txt", false}, {"my_ass.txt", false}}) {
         RankBench n(name, "t\n1 m 1 1 1\n*\n5\n", name + "\nno\n");
         ASSERT_FALSE(n.open()) << name;
-        EXPECT_EQ(n.wa.rank_order.assemblage, assemblage) << name;
+        EXPECT_EQ(n.session.rank_order.assemblage, assemblage) << name;
     }
 }
 
@@ -119,7 +119,7 @@ TEST(RankOrderFile, FaultyFilesEndWithAnErrorNamingTheFile) {
     EXPECT_EQ(end->status, exit_error);
     EXPECT_EQ(end->message, " Error while reading the distribution file none.txt: no line begins with *");
 
-    none.wa.rank_order.file = std::make_unique<testing::FailingInput>("*\n5\n4\n");
+    none.session.rank_order.file = std::make_unique<testing::FailingInput>("*\n5\n4\n");
     end = none.block();
     ASSERT_TRUE(end);
     EXPECT_EQ(end->message, " Error while reading the distribution file none.txt: the file could not be read further");

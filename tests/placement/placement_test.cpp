@@ -26,10 +26,10 @@ using testing::ends;
 struct Placement : testing::WorkBench {
     ReachedCells reached;
     explicit Placement(std::vector<float> abundances, int side = 5) {
-        wa.answers.mode = keyword("s");
+        session.answers.mode = keyword("s");
         grid(side);
         set_species(abundances);
-        ParameterSet& p = wa.params;
+        ParameterSet& p = pass.params;
         p.SampA = std::min(side, 3);
         p.maxD = 1.0f;
         p.Fractal = keyword("none");
@@ -38,130 +38,130 @@ struct Placement : testing::WorkBench {
     }
     // Niche table, grid and counts of the model, as the pass prepares them.
     void prepare() {
-        fill_niche_table(wa.niche_table, wa.derived);
-        prepare_placement(wa);
-        build_habitat_grid(wa.habitat, wa.params, wa.derived, wa.random);
+        fill_niche_table(pass.grids.niche_table, pass.derived);
+        prepare_placement(pass.grids, pass.derived.grid_side);
+        build_habitat_grid(pass.grids.habitat, pass.params, pass.derived, pass.random);
     }
-    PlacementOutcome place(int sp) { return place_species(wa, sp, reached); }
+    PlacementOutcome place(int sp) { return WorkBench::place(sp, reached); }
     std::int64_t individuals() const {
-        return std::accumulate(wa.cell_counts.cells.begin(), wa.cell_counts.cells.end(), std::int64_t{0});
+        return std::accumulate(pass.grids.cell_counts.cells.begin(), pass.grids.cell_counts.cells.end(), std::int64_t{0});
     }
     void niches(float level) {
-        wa.params.NicheNo = 2.0f * level;
-        wa.derived.niche_level = level;
+        pass.params.NicheNo = 2.0f * level;
+        pass.derived.niche_level = level;
     }
 };
 
 TEST(Placement, ShuffleDrawsFromTheWholeTableAndLeavesTheSampleColumn) {
     Placement s({10.0f, 20.0f, 30.0f});
-    for (std::size_t i = 0; i < 3; ++i) s.wa.species[i].sample_column = static_cast<float>(100 + i);
+    for (std::size_t i = 0; i < 3; ++i) s.pass.community.species[i].sample_column = static_cast<float>(100 + i);
     // From seed 0 the draws are 0, 269 / 2^24 and 1857924 / 2^24: k = 1, 1, 1.
-    s.wa.random.reseed(0u);
-    shuffle_species(s.wa.species, s.wa.random);
+    s.pass.random.reseed(0u);
+    shuffle_species(s.pass.community.species, s.pass.random);
     const float numbers[] = {3.0f, 1.0f, 2.0f};
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(s.wa.species[i].number, numbers[i]);
-        EXPECT_EQ(s.wa.species[i].abundance, 10.0f * numbers[i]) << "the row moves as a whole";
-        EXPECT_EQ(s.wa.species[i].sample_column, static_cast<float>(100 + i));
+        EXPECT_EQ(s.pass.community.species[i].number, numbers[i]);
+        EXPECT_EQ(s.pass.community.species[i].abundance, 10.0f * numbers[i]) << "the row moves as a whole";
+        EXPECT_EQ(s.pass.community.species[i].sample_column, static_cast<float>(100 + i));
     }
-    EXPECT_EQ(s.wa.random.uniform_draws(), 3u);
+    EXPECT_EQ(s.pass.random.uniform_draws(), 3u);
 }
 
 TEST(Placement, ClumpsOfTheAggregationAndTheHabitatPlaceExactlyOrigInd) {
     Placement none({0.0f});  // nothing to place: no draws
     none.prepare();
-    none.wa.random.reseed(9u);
+    none.pass.random.reseed(9u);
     EXPECT_FALSE(none.place(1).shortfall != Shortfall::none);
     EXPECT_EQ(none.individuals(), 0);
-    EXPECT_EQ(none.wa.random.seed(), 9u);
+    EXPECT_EQ(none.pass.random.seed(), 9u);
 
     Placement poisson({10.0f});
-    poisson.wa.derived.heterogeneity = 0.3f;
+    poisson.pass.derived.heterogeneity = 0.3f;
     poisson.prepare();
-    std::fill(poisson.wa.habitat.cells.begin(), poisson.wa.habitat.cells.end(), 1.6f);  // c * 1.6 rounds to 0
+    std::fill(poisson.pass.grids.habitat.cells.begin(), poisson.pass.grids.habitat.cells.end(), 1.6f);  // c * 1.6 rounds to 0
     poisson.place(1);
-    EXPECT_EQ(poisson.wa.random.uniform_draws(), 20u) << "ten steps of an x and a y draw";
+    EXPECT_EQ(poisson.pass.random.uniform_draws(), 20u) << "ten steps of an x and a y draw";
     EXPECT_EQ(poisson.individuals(), 10);
-    EXPECT_EQ(poisson.wa.species[0].assigned, 10.0f);
+    EXPECT_EQ(poisson.pass.community.species[0].assigned, 10.0f);
 
     Placement cut({10.0f}, 1);
-    cut.wa.params.Aggr = 4.0f;  // c = 0: clumps of 4, then 4, then the remaining 2
+    cut.pass.params.Aggr = 4.0f;  // c = 0: clumps of 4, then 4, then the remaining 2
     cut.prepare();
     const PlacementOutcome whole = cut.place(1);
-    EXPECT_EQ(cut.wa.cell_counts.at(1, 1), 10);
+    EXPECT_EQ(cut.pass.grids.cell_counts.at(1, 1), 10);
     EXPECT_FALSE(whole.shortfall != Shortfall::none);
     EXPECT_EQ(whole.target, 10);
-    EXPECT_EQ(cut.wa.random.uniform_draws(), 6u);
+    EXPECT_EQ(cut.pass.random.uniform_draws(), 6u);
 
     Placement habitat({50.0f, 7.0f}, 2);
-    habitat.wa.params.Aggr = 1.0f;
-    habitat.wa.derived.heterogeneity = 1.0f;  // k1 = 2, k2 = the grid value
+    habitat.pass.params.Aggr = 1.0f;
+    habitat.pass.derived.heterogeneity = 1.0f;  // k1 = 2, k2 = the grid value
     habitat.prepare();
-    std::fill(habitat.wa.habitat.cells.begin(), habitat.wa.habitat.cells.end(), 3.0f);
+    std::fill(habitat.pass.grids.habitat.cells.begin(), habitat.pass.grids.habitat.cells.end(), 3.0f);
     habitat.place(1);
-    EXPECT_EQ(habitat.wa.random.uniform_draws(), 20u) << "clumps of 5: ten steps";
+    EXPECT_EQ(habitat.pass.random.uniform_draws(), 20u) << "clumps of 5: ten steps";
     EXPECT_EQ(habitat.individuals(), 50);
-    for (int v : habitat.wa.cell_counts.cells) EXPECT_EQ(v % 5, 0);
-    habitat.wa.params.Aggr = 1.0e30f;  // a clump far beyond any integer: one step places all
+    for (int v : habitat.pass.grids.cell_counts.cells) EXPECT_EQ(v % 5, 0);
+    habitat.pass.params.Aggr = 1.0e30f;  // a clump far beyond any integer: one step places all
     habitat.place(2);
     EXPECT_EQ(habitat.individuals(), 7);
-    EXPECT_EQ(habitat.wa.species[1].assigned, 7.0f);
+    EXPECT_EQ(habitat.pass.community.species[1].assigned, 7.0f);
 }
 
 TEST(Placement, RelativeDensitiesDivideByTheRarestSpecies) {
     Placement s({7.5f, 7.4f});
-    s.wa.params.maxD = 0.0f;
-    s.wa.derived.smallest_abundance = 2.5f;
+    s.pass.params.maxD = 0.0f;
+    s.pass.derived.smallest_abundance = 2.5f;
     s.prepare();
     s.place(1);
     s.place(2);
-    EXPECT_EQ(s.wa.species[0].abundance, 3.0f);
-    EXPECT_EQ(s.wa.species[1].abundance, 2.0f);
-    EXPECT_EQ(s.wa.species[1].assigned, 2.0f);
+    EXPECT_EQ(s.pass.community.species[0].abundance, 3.0f);
+    EXPECT_EQ(s.pass.community.species[1].abundance, 2.0f);
+    EXPECT_EQ(s.pass.community.species[1].assigned, 2.0f);
 }
 
 TEST(Placement, FullCellIsRefusedToTheSpeciesAfterAndCountsItAllTheSame) {
     Placement s({40.0f, 40.0f, 40.0f}, 2);
     s.niches(5.0f);
     s.prepare();
-    s.wa.niche_table.niches.at(1, 1) = 1;  // one species only in (1, 1)
+    s.pass.grids.niche_table.niches.at(1, 1) = 1;  // one species only in (1, 1)
     s.place(1);
-    EXPECT_GT(s.wa.cell_counts.at(1, 1), 0) << "the first species takes the single niche";
+    EXPECT_GT(s.pass.grids.cell_counts.at(1, 1), 0) << "the first species takes the single niche";
     EXPECT_FALSE(s.place(2).shortfall != Shortfall::none);
-    EXPECT_EQ(s.wa.cell_counts.at(1, 1), 0) << "the cell is full for the second species";
+    EXPECT_EQ(s.pass.grids.cell_counts.at(1, 1), 0) << "the cell is full for the second species";
     EXPECT_EQ(s.individuals(), 40);
-    EXPECT_EQ(s.wa.niche_table.species_count.at(1, 1), 2) << "counted although refused";
-    EXPECT_EQ(s.wa.niche_table.species_count.at(2, 2), 2);
+    EXPECT_EQ(s.pass.grids.niche_table.species_count.at(1, 1), 2) << "counted although refused";
+    EXPECT_EQ(s.pass.grids.niche_table.species_count.at(2, 2), 2);
 }
 
 TEST(Placement, SaturatedGridGivesTheSpeciesUpSoon) {
     Placement s({5.0f, 5.0f, 0.0f}, 1);
     s.niches(1.0f);
     s.prepare();
-    s.wa.niche_table.niches.at(1, 1) = 1;
+    s.pass.grids.niche_table.niches.at(1, 1) = 1;
     EXPECT_FALSE(s.place(1).shortfall != Shortfall::none);
     const PlacementOutcome second = s.place(2);
     EXPECT_EQ(second.shortfall, Shortfall::cells_full);
     EXPECT_EQ(second.placed, 0);
     EXPECT_EQ(second.target, 5);
-    EXPECT_EQ(s.wa.species[1].assigned, 0.0f);
-    EXPECT_EQ(s.wa.cell_counts.at(1, 1), 0);
-    EXPECT_LT(s.wa.random.uniform_draws(), 100'000u) << "given up soon after the cell filled";
+    EXPECT_EQ(s.pass.community.species[1].assigned, 0.0f);
+    EXPECT_EQ(s.pass.grids.cell_counts.at(1, 1), 0);
+    EXPECT_LT(s.pass.random.uniform_draws(), 100'000u) << "given up soon after the cell filled";
     EXPECT_FALSE(s.place(3).shortfall != Shortfall::none) << "nothing to place, nothing given up";
 }
 
 TEST(Placement, ManySpeciesWithNarrowRangesNeverExceedTheNichesOfACell) {
     Placement s(std::vector<float>(100, 400.0f), 17);
-    s.wa.params.SampA = 10;
-    s.wa.params.Range = 0.3f;
+    s.pass.params.SampA = 10;
+    s.pass.params.Range = 0.3f;
     s.niches(1.0f);
-    s.wa.derived.niche_phase = 0.61f;
+    s.pass.derived.niche_phase = 0.61f;
     s.prepare();
-    std::vector<int> occupied(s.wa.cell_counts.cells.size(), 0);
+    std::vector<int> occupied(s.pass.grids.cell_counts.cells.size(), 0);
     int short_species = 0;
     for (int sp = 1; sp <= 100; ++sp) {
         const PlacementOutcome o = s.place(sp);
-        const SpeciesRow& row = s.wa.species[static_cast<std::size_t>(sp - 1)];
+        const SpeciesRow& row = s.pass.community.species[static_cast<std::size_t>(sp - 1)];
         EXPECT_EQ(s.individuals(), static_cast<std::int64_t>(row.assigned)) << "species " << sp;
         EXPECT_EQ(o.shortfall != Shortfall::none, row.assigned < row.abundance) << "species " << sp;
         if (o.shortfall != Shortfall::none) {
@@ -169,8 +169,8 @@ TEST(Placement, ManySpeciesWithNarrowRangesNeverExceedTheNichesOfACell) {
             EXPECT_EQ(o.placed, static_cast<std::int64_t>(row.assigned));
         }
         for (std::size_t c = 0; c < occupied.size(); ++c)
-            if (s.wa.cell_counts.cells[c] > 0) {
-                EXPECT_LE(++occupied[c], s.wa.niche_table.niches.cells[c]) << "species " << sp << " cell " << c;
+            if (s.pass.grids.cell_counts.cells[c] > 0) {
+                EXPECT_LE(++occupied[c], s.pass.grids.niche_table.niches.cells[c]) << "species " << sp << " cell " << c;
             }
     }
     EXPECT_GT(short_species, 0);
@@ -179,31 +179,31 @@ TEST(Placement, ManySpeciesWithNarrowRangesNeverExceedTheNichesOfACell) {
 
 TEST(Placement, CentresOutsideTheReachOfTheGridAreGivenUpAtOnce) {
     Placement s(std::vector<float>(20, 30.0f), 9);
-    s.wa.params.Range = 0.3f;
-    s.wa.params.HabGrad = 1.0e6f;  // centres scattered far beyond the grid
-    s.wa.random.reseed(77u);
+    s.pass.params.Range = 0.3f;
+    s.pass.params.HabGrad = 1.0e6f;  // centres scattered far beyond the grid
+    s.pass.random.reseed(77u);
     s.prepare();
     int lost = 0;
     for (int sp = 1; sp <= 20; ++sp) {
         const PlacementOutcome o = s.place(sp);
-        EXPECT_LE(s.wa.range_x, 9.0f);
-        EXPECT_LE(s.wa.range_y, 9.0f);
-        if (s.wa.range_x < -10.0f || s.wa.range_y < -10.0f) {
+        EXPECT_LE(s.pass.centre.x, 9.0f);
+        EXPECT_LE(s.pass.centre.y, 9.0f);
+        if (s.pass.centre.x < -10.0f || s.pass.centre.y < -10.0f) {
             ++lost;
             EXPECT_EQ(o.shortfall, Shortfall::range_off_grid) << "species " << sp;
             EXPECT_EQ(o.placed, 0);
         }
     }
     EXPECT_GT(lost, 0);
-    EXPECT_LT(s.wa.random.uniform_draws(), 1'000'000u);
+    EXPECT_LT(s.pass.random.uniform_draws(), 1'000'000u);
 }
 
 TEST(Placement, WithoutANicheLimitNoShortfallIsBlamedOnFullCells) {
     // Centres scattered a few cells beyond the edge: their placing steps land on the grid too rarely.
     Placement s(std::vector<float>(40, 30.0f), 9);
-    s.wa.params.Range = 0.3f;
-    s.wa.params.HabGrad = 4.0f;
-    s.wa.random.reseed(11u);
+    s.pass.params.Range = 0.3f;
+    s.pass.params.HabGrad = 4.0f;
+    s.pass.random.reseed(11u);
     s.prepare();
     int rarely = 0;
     for (int sp = 1; sp <= 40; ++sp) {
@@ -216,33 +216,33 @@ TEST(Placement, WithoutANicheLimitNoShortfallIsBlamedOnFullCells) {
 
 TEST(Placement, RangesKeepEveryIndividualWithinReachOfItsCentre) {
     Placement gradient({0.0f, 0.0f, 0.0f, 0.0f, 0.0f}, 10);
-    gradient.wa.params.Range = 1.0f;
-    gradient.wa.params.HabGrad = 0.001f;
+    gradient.pass.params.Range = 1.0f;
+    gradient.pass.params.HabGrad = 0.001f;
     gradient.prepare();
     gradient.place(2);  // (2 * 2 - 1) / (2 * 5) of the side along the diagonal
-    EXPECT_NEAR(gradient.wa.range_x, 3.0f, 0.01f);
-    EXPECT_NEAR(gradient.wa.range_y, 3.0f, 0.01f);
+    EXPECT_NEAR(gradient.pass.centre.x, 3.0f, 0.01f);
+    EXPECT_NEAR(gradient.pass.centre.y, 3.0f, 0.01f);
     gradient.place(5);
-    EXPECT_NEAR(gradient.wa.range_x, 9.0f, 0.01f);
+    EXPECT_NEAR(gradient.pass.centre.x, 9.0f, 0.01f);
 
     Placement s({500.0f, 300.0f, 200.0f}, 17);
-    s.wa.params.Range = 2.0f;
-    s.wa.params.Aggr = 2.0f;
-    s.wa.params.Fractal = keyword("rmd");
-    s.wa.derived.fractal_coefficient = 0.5f;
-    s.wa.derived.heterogeneity = 0.8f;
-    s.wa.random.reseed(2468u);
+    s.pass.params.Range = 2.0f;
+    s.pass.params.Aggr = 2.0f;
+    s.pass.params.Fractal = keyword("rmd");
+    s.pass.derived.fractal_coefficient = 0.5f;
+    s.pass.derived.heterogeneity = 0.8f;
+    s.pass.random.reseed(2468u);
     s.prepare();
     for (int sp = 1; sp <= 3; ++sp) {
-        const SpeciesRow& row = s.wa.species[static_cast<std::size_t>(sp - 1)];
+        const SpeciesRow& row = s.pass.community.species[static_cast<std::size_t>(sp - 1)];
         EXPECT_FALSE(s.place(sp).shortfall != Shortfall::none);
         EXPECT_EQ(s.individuals(), static_cast<std::int64_t>(row.abundance));
         EXPECT_EQ(row.assigned, row.abundance);
-        EXPECT_EQ(row.centre_x, s.wa.range_x);
+        EXPECT_EQ(row.centre_x, s.pass.centre.x);
         const detail::Span xs = detail::reach(row.centre_x, 2.0f, 17), ys = detail::reach(row.centre_y, 2.0f, 17);
         for (int x = 1; x <= 17; ++x)
             for (int y = 1; y <= 17; ++y)
-                if (s.wa.cell_counts.at(x, y) > 0) {
+                if (s.pass.grids.cell_counts.at(x, y) > 0) {
                     EXPECT_TRUE(x >= xs.lo && x <= xs.hi && y >= ys.lo && y <= ys.hi) << x << "," << y;
                     EXPECT_LE(std::fabs(x - row.centre_x), 2.0f * 6.44f + 0.5f);
                 }
@@ -251,16 +251,16 @@ TEST(Placement, RangesKeepEveryIndividualWithinReachOfItsCentre) {
 
 TEST(Placement, GridRebuildAndNewFactorComeBeforeTheCells) {
     Placement s({0.0f}, 3);
-    s.wa.params.Fractal = keyword("rmd");
-    s.wa.params.GridHet = s.wa.params.RndHet = keyword("rnd");
+    s.pass.params.Fractal = keyword("rmd");
+    s.pass.params.GridHet = s.pass.params.RndHet = keyword("rnd");
     s.prepare();
-    s.wa.random.reseed(55u);
+    s.pass.random.reseed(55u);
     RandomStream r(55u);
     for (int k = 0; k < 5; ++k) r.normal();  // the five square centres of a 3 x 3 grid
     const float c = static_cast<float>(r.normal());
     s.place(1);
-    EXPECT_EQ(s.wa.derived.heterogeneity, c);
-    EXPECT_EQ(s.wa.random.seed(), r.seed());
+    EXPECT_EQ(s.pass.derived.heterogeneity, c);
+    EXPECT_EQ(s.pass.random.seed(), r.seed());
 }
 
 TEST(Placement, AbundanceBeyondWhatCellsCanCountEndsTheRun) {
@@ -274,9 +274,9 @@ TEST(Placement, AbundanceBeyondWhatCellsCanCountEndsTheRun) {
     // Clumps of 1.5e9 on four cells: the fifth clump at the latest lands on a
     // cell that holds one already, well before the last clump.
     Placement full({8.0e9f}, 2);
-    full.wa.params.Aggr = 1.5e9f;
+    full.pass.params.Aggr = 1.5e9f;
     full.prepare();
-    full.wa.random.reseed(2024u);
+    full.pass.random.reseed(2024u);
     RandomStream r(2024u);
     std::vector<int> clumps(4, 0);
     int x = 0, y = 0;
@@ -309,19 +309,19 @@ TEST(Placement, HabitatClumpIsTheNearestWholeNumberHeldToTheLargestClump) {
 
 TEST(Placement, SampledSquareIsDrawnOncePerModel) {
     Placement s({1.0f}, 17);
-    s.wa.params.SampA = 10;
-    s.wa.random.reseed(3u);
+    s.pass.params.SampA = 10;
+    s.pass.random.reseed(3u);
     RandomStream r(3u);
     const auto expected = static_cast<std::int64_t>(r.uniform() * 7.0);
-    draw_sampled_square(s.wa);
-    EXPECT_EQ(s.wa.offset, expected);
-    draw_sampled_square(s.wa);
-    EXPECT_EQ(s.wa.random.uniform_draws(), 1u) << "later species draw no offset";
-    prepare_placement(s.wa);  // a new model draws again
-    s.wa.params.SampA = 17;   // the square covers the grid: the draw is taken, the offset is 0
-    draw_sampled_square(s.wa);
-    EXPECT_EQ(s.wa.offset, 0);
-    EXPECT_EQ(s.wa.random.uniform_draws(), 2u);
+    draw_sampled_square(s.pass.grids.square, s.pass.derived.grid_side, s.pass.params.SampA, s.pass.random);
+    EXPECT_EQ(s.pass.grids.square.offset, expected);
+    draw_sampled_square(s.pass.grids.square, s.pass.derived.grid_side, s.pass.params.SampA, s.pass.random);
+    EXPECT_EQ(s.pass.random.uniform_draws(), 1u) << "later species draw no offset";
+    prepare_placement(s.pass.grids, s.pass.derived.grid_side);  // a new model draws again
+    s.pass.params.SampA = 17;   // the square covers the grid: the draw is taken, the offset is 0
+    draw_sampled_square(s.pass.grids.square, s.pass.derived.grid_side, s.pass.params.SampA, s.pass.random);
+    EXPECT_EQ(s.pass.grids.square.offset, 0);
+    EXPECT_EQ(s.pass.random.uniform_draws(), 2u);
 }
 
 // Places three species of a small model, clearing the list of reached cells
@@ -329,27 +329,27 @@ TEST(Placement, SampledSquareIsDrawnOncePerModel) {
 // whole grid.  Returns the counts after each species.
 std::vector<std::vector<std::int32_t>> counts_after_each_species(bool forget, float niches, float range) {
     Placement s({400.0f, 35.0f, 900.0f}, 23);
-    s.wa.params.Aggr = 1.5f;
-    s.wa.params.Range = range;
+    s.pass.params.Aggr = 1.5f;
+    s.pass.params.Range = range;
     s.niches(niches);
-    s.wa.derived.niche_phase = 0.4f;
-    s.wa.derived.heterogeneity = 0.7f;
+    s.pass.derived.niche_phase = 0.4f;
+    s.pass.derived.heterogeneity = 0.7f;
     s.prepare();
-    for (std::size_t i = 0; i < s.wa.habitat.cells.size(); ++i)
-        s.wa.habitat.cells[i] = static_cast<float>(i % 7) * 0.9f - 1.5f;
-    s.wa.random.reseed(31337u);
+    for (std::size_t i = 0; i < s.pass.grids.habitat.cells.size(); ++i)
+        s.pass.grids.habitat.cells[i] = static_cast<float>(i % 7) * 0.9f - 1.5f;
+    s.pass.random.reseed(31337u);
     std::vector<std::vector<std::int32_t>> after;
     for (int sp = 1; sp <= 3; ++sp) {
         if (forget) s.reached.clear();
         s.place(sp);
-        after.emplace_back(s.wa.cell_counts.cells.begin(), s.wa.cell_counts.cells.end());
+        after.emplace_back(s.pass.grids.cell_counts.cells.begin(), s.pass.grids.cell_counts.cells.end());
         if (!s.reached.complete) continue;
         // The list names every cell the species occupies, each once.
         std::vector<std::uint32_t> listed(s.reached.cells.get(), s.reached.cells.get() + s.reached.count);
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(std::adjacent_find(listed.begin(), listed.end()), listed.end()) << "species " << sp;
-        for (std::size_t c = 0; c < s.wa.cell_counts.cells.size(); ++c)
-            if (s.wa.cell_counts.cells[c] != 0) {
+        for (std::size_t c = 0; c < s.pass.grids.cell_counts.cells.size(); ++c)
+            if (s.pass.grids.cell_counts.cells[c] != 0) {
                 EXPECT_TRUE(std::binary_search(listed.begin(), listed.end(), static_cast<std::uint32_t>(c)))
                     << "species " << sp << " cell " << c;
             }

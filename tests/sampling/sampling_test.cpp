@@ -20,43 +20,51 @@ struct Model : testing::WorkBench {
     TallyWorkspace workspace;
 
     Model(const char* method, int areal, int sampa, int factor, int max_sa, int species) {
-        ParameterSet& p = wa.params;
+        ParameterSet& p = pass.params;
         p.Method = keyword(method);
         grid(areal);
         p.SampA = sampa;
         p.Sampfac = factor;
-        p.maxSa = p.minSa = wa.derived.max_sample = wa.derived.min_sample = max_sa;
+        p.maxSa = p.minSa = pass.derived.max_sample = pass.derived.min_sample = max_sa;
         p.StepSa = 1;
         set_species(std::vector<float>(static_cast<std::size_t>(species), 1.0f));
-        for (SpeciesRow& row : wa.species) row.assigned = 1.0f;
-        wa.cell_counts.allocate(areal, 0);
-        wa.habitat.allocate(areal, 0.0f);
+        for (SpeciesRow& row : pass.community.species) row.assigned = 1.0f;
+        pass.grids.cell_counts.allocate(areal, 0);
+        pass.grids.habitat.allocate(areal, 0.0f);
     }
     void units(std::int64_t offset = 0) {
-        const SampleSizes sizes = clamped_sample_sizes(wa.params);
-        wa.derived.max_sample = sizes.max;
-        wa.derived.min_sample = sizes.min;
-        prepare_sample_units(wa);
-        wa.offset = offset;
-        draw_unit_positions(wa);
+        const SampleSizes sizes = clamped_sample_sizes(pass.params);
+        pass.derived.max_sample = sizes.max;
+        pass.derived.min_sample = sizes.min;
+        prepare();
+        pass.grids.square.offset = offset;
+        draw();
     }
+    // The sample units for the species of the model, and the positions of "dep" and "lin" units.
+    void prepare() { prepare_sample_units(pass.samples, frame(), static_cast<int>(pass.community.species.size())); }
+    void draw() { draw_unit_positions(pass.samples, frame(), pass.random); }
+    SampleSeries series(bool with_truth) const {
+        return SampleSeries(frame(), pass.samples, pass.community.species, with_truth);
+    }
+    bool next(SampleSeries& series, SampleSizePass& size) { return series.next(pass.samples, pass.random, size); }
     Block block(int i) const {
-        return unit_block(wa.params.Method.kind(), wa.params.Sampfac, wa.samples,
-                          sampling_window(wa.params, wa.offset, wa.derived.grid_side), i);
+        return unit_block(pass.params.Method.kind(), pass.params.Sampfac, pass.samples, sampling_window(frame()), i);
     }
-    void tally(int sp, TallyMethod method = TallyMethod::automatic) { sample_species(wa, sp, reached, workspace, method); }
+    void tally(int sp, TallyMethod method = TallyMethod::automatic) {
+        sample_species(pass.samples, frame(), pass.grids.cell_counts, sp, reached, workspace, method);
+    }
     // Fills the grid with a reproducible pattern for species k and tallies it.
     void place(int k) {
-        for (int x = 1; x <= wa.params.Areal; ++x)
-            for (int y = 1; y <= wa.params.Areal; ++y)
-                wa.cell_counts.at(x, y) = (x * 7 + y * 13 + k * 5) % 4 == 0 ? (x + y + k) % 3 + 1 : 0;
+        for (int x = 1; x <= pass.params.Areal; ++x)
+            for (int y = 1; y <= pass.params.Areal; ++y)
+                pass.grids.cell_counts.at(x, y) = (x * 7 + y * 13 + k * 5) % 4 == 0 ? (x + y + k) % 3 + 1 : 0;
         tally(k + 1);
     }
     // Direct sum of the cell counts over grid cells x0..x1, y0..y1.
     std::int64_t direct(int x0, int y0, int x1, int y1) const {
         std::int64_t s = 0;
         for (int x = x0; x <= x1; ++x)
-            for (int y = y0; y <= y1; ++y) s += wa.cell_counts.at(x, y);
+            for (int y = y0; y <= y1; ++y) s += pass.grids.cell_counts.at(x, y);
         return s;
     }
 };
@@ -76,9 +84,9 @@ TEST(SamplingUnits, BlocksAndAreasOfTheFixedDesigns) {
     for (const Case& c : cases) {
         Model m(c.method, 20, 16, c.factor, c.units, 1);
         m.units(3);
-        EXPECT_EQ(m.wa.samples.area, c.area) << c.method;
+        EXPECT_EQ(m.pass.samples.area, c.area) << c.method;
         const std::vector<std::int64_t> cells = c.method[0] == 'o' ? std::vector<std::int64_t>{1, 1, 4, 4, 16, 25} : c.area;
-        EXPECT_EQ(m.wa.samples.niches, cells) << c.method << ": one niche per cell";
+        EXPECT_EQ(m.pass.samples.niches, cells) << c.method << ": one niche per cell";
         for (int i = 1; i <= c.units; ++i) {
             const Block b = m.block(i);
             const auto k = static_cast<std::size_t>(i - 1);
@@ -88,9 +96,9 @@ TEST(SamplingUnits, BlocksAndAreasOfTheFixedDesigns) {
     }
     EXPECT_EQ(unit_area(Design::octaves, Block{}, 33), 0) << "beyond the 32-bit power";
     Model ind("ind", 20, 12, 1, 5, 1);  // five units where the design allows four
-    prepare_sample_units(ind.wa);
+    ind.prepare();
     EXPECT_EQ(ind.block(5).x1, 12) << "the last unit is cut at the edge of the square";
-    EXPECT_EQ(ind.wa.samples.area[4], 4);
+    EXPECT_EQ(ind.pass.samples.area[4], 4);
 }
 
 TEST(SamplingUnits, RandomDependentBlocksStayInsideTheSquare) {
@@ -103,25 +111,25 @@ TEST(SamplingUnits, RandomDependentBlocksStayInsideTheSquare) {
             }
     // Two draws per unit, right after the offset, in grid coordinates; niches accumulate.
     Model dep("dep", 30, 8, 3, 12, 2);
-    dep.wa.random.reseed(4711);
+    dep.pass.random.reseed(4711);
     dep.units(17);
-    EXPECT_EQ(dep.wa.random.uniform_draws(), 24u);
+    EXPECT_EQ(dep.pass.random.uniform_draws(), 24u);
     for (int u = 0; u < 12; ++u)
-        for (const int c : {dep.wa.samples.x[static_cast<std::size_t>(u)], dep.wa.samples.y[static_cast<std::size_t>(u)]}) {
+        for (const int c : {dep.pass.samples.x[static_cast<std::size_t>(u)], dep.pass.samples.y[static_cast<std::size_t>(u)]}) {
             EXPECT_GE(c, 18);
             EXPECT_LE(c + 2, 17 + 8);
         }
-    EXPECT_EQ(dep.wa.samples.area, std::vector<std::int64_t>(12, 9));
-    for (int u = 0; u < 12; ++u) EXPECT_EQ(dep.wa.samples.niches[static_cast<std::size_t>(u)], 9 * (u + 1));
+    EXPECT_EQ(dep.pass.samples.area, std::vector<std::int64_t>(12, 9));
+    for (int u = 0; u < 12; ++u) EXPECT_EQ(dep.pass.samples.niches[static_cast<std::size_t>(u)], 9 * (u + 1));
 }
 
 TEST(SamplingUnits, DiagonalUnitsLieOnTheDiagonalWithoutDraws) {
     Model lin("lin", 30, 10, 1, 10, 1);
     lin.units(4);
-    EXPECT_EQ(lin.wa.random.uniform_draws(), 0u);
+    EXPECT_EQ(lin.pass.random.uniform_draws(), 0u);
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(lin.wa.samples.x[static_cast<std::size_t>(i - 1)], 4 + i);
-        EXPECT_EQ(lin.wa.samples.y[static_cast<std::size_t>(i - 1)], 4 + i);
+        EXPECT_EQ(lin.pass.samples.x[static_cast<std::size_t>(i - 1)], 4 + i);
+        EXPECT_EQ(lin.pass.samples.y[static_cast<std::size_t>(i - 1)], 4 + i);
     }
     for (int i = 1; i <= 40; ++i) {  // blocks that would leave the square are drawn back into it
         const int r = diagonal_start(i, 10, 3);
@@ -141,10 +149,10 @@ TEST(SamplingUnits, NoDesignReadsOutsideTheGridWhateverTheValues) {
                           {"lin", 12, 12, 10, 30, 0}, {"ind", 12, 12, 1, 9, 0}, {"oct", 64, 64, 1, 12, 0}};
     for (const Case& c : cases) {
         Model m(c.method, c.areal, c.sampa, c.f, c.max_sa, 2);
-        prepare_sample_units(m.wa);  // sizes as given, beyond what the design allows
-        m.wa.offset = c.offset;
-        draw_unit_positions(m.wa);
-        const Window w = sampling_window(m.wa.params, m.wa.offset, c.areal);
+        m.prepare();  // sizes as given, beyond what the design allows
+        m.pass.grids.square.offset = c.offset;
+        m.draw();
+        const Window w = sampling_window(m.frame());
         EXPECT_LE(w.offset + w.side, c.areal) << c.method;
         for (int i = 1; i <= c.max_sa; ++i) {
             const Block b = m.block(i);
@@ -153,9 +161,9 @@ TEST(SamplingUnits, NoDesignReadsOutsideTheGridWhateverTheValues) {
         }
         m.place(0);
         m.place(1);
-        SampleSeries series(m.wa, false);
+        SampleSeries series = m.series(false);
         SampleSizePass pass;
-        while (series.next(m.wa, pass)) {
+        while (m.next(series, pass)) {
             const SpeciesAreaFits& f = pass.rows.fits;
             for (const double v : {f.power.c, f.power.z, f.semi_log.c, f.semi_log.z, f.endemics.c, f.endemics.z, pass.rows.bootstrap,
                                    static_cast<double>(pass.statistics.diversity)})
@@ -217,28 +225,28 @@ TEST(SamplingTally, UnitCountsEqualDirectSumsOverTheirCells) {
     for (int k = 0; k < 3; ++k) {
         seq.place(k);
         for (int i = 1; i <= 6; ++i)
-            EXPECT_EQ(seq.wa.samples.count(k, i - 1), seq.direct(6, 6, 5 + 2 * i, 5 + 2 * i)) << "unit " << i;
+            EXPECT_EQ(seq.pass.samples.count(k, i - 1), seq.direct(6, 6, 5 + 2 * i, 5 + 2 * i)) << "unit " << i;
     }
     Model ind("ind", 20, 10, 1, 4, 2);
     ind.units(3);
     ind.place(1);
     const int a[] = {1, 2, 4, 7}, e[] = {1, 3, 6, 10};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(ind.wa.samples.count(1, i), ind.direct(3 + a[i], 3 + a[i], 3 + e[i], 3 + e[i]));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ind.pass.samples.count(1, i), ind.direct(3 + a[i], 3 + a[i], 3 + e[i], 3 + e[i]));
 
     Model dep("dep", 30, 9, 2, 15, 2);
-    dep.wa.random.reseed(2024);
+    dep.pass.random.reseed(2024);
     dep.units(11);
     dep.place(0);
     std::int64_t squares = 0, pooled = 0;
     for (std::size_t u = 0; u < 15; ++u) {
-        const int x = dep.wa.samples.x[u], y = dep.wa.samples.y[u];
-        EXPECT_EQ(dep.wa.samples.count(0, static_cast<int>(u)), dep.direct(x, y, x + 1, y + 1));
+        const int x = dep.pass.samples.x[u], y = dep.pass.samples.y[u];
+        EXPECT_EQ(dep.pass.samples.count(0, static_cast<int>(u)), dep.direct(x, y, x + 1, y + 1));
         pooled += dep.direct(x, y, x + 1, y + 1);
         for (int cx = x; cx <= x + 1; ++cx)
             for (int cy = y; cy <= y + 1; ++cy)
-                squares += std::int64_t{dep.wa.cell_counts.at(cx, cy)} * dep.wa.cell_counts.at(cx, cy);
+                squares += std::int64_t{dep.pass.grids.cell_counts.at(cx, cy)} * dep.pass.grids.cell_counts.at(cx, cy);
     }
-    EXPECT_DOUBLE_EQ(dep.wa.samples.squared_counts[0], static_cast<double>(squares));
+    EXPECT_DOUBLE_EQ(dep.pass.samples.squared_counts[0], static_cast<double>(squares));
     EXPECT_GT(pooled, 0);
 }
 
@@ -251,7 +259,7 @@ struct Tally {
 
 Tally tally_of(Model& m, int sp, TallyMethod method) {
     m.tally(sp, method);
-    const SampleTables& t = m.wa.samples;
+    const SampleTables& t = m.pass.samples;
     Tally r;
     for (int u = 0; u < t.units; ++u) r.counts.push_back(t.counts[static_cast<std::size_t>((sp - 1) * t.units + u)]);
     r.squares = t.squared_counts[static_cast<std::size_t>(sp - 1)];
@@ -279,9 +287,9 @@ TEST(SamplingTally, CellByCellEqualsSummedAreas) {
                     m.units(next(static_cast<std::uint32_t>(areal - sampa + 1)));
                     for (int sp = 1; sp <= 2; ++sp) {
                         std::vector<std::uint32_t> occupied;
-                        for (std::size_t i = 0; i < m.wa.cell_counts.cells.size(); ++i) {
+                        for (std::size_t i = 0; i < m.pass.grids.cell_counts.cells.size(); ++i) {
                             const bool filled = next(100) < static_cast<std::uint32_t>(fill_percent);
-                            m.wa.cell_counts.cells[i] =
+                            m.pass.grids.cell_counts.cells[i] =
                                 filled ? 1 + static_cast<std::int32_t>(next(static_cast<std::uint32_t>(most))) : 0;
                             if (filled) occupied.push_back(static_cast<std::uint32_t>(i));
                         }
@@ -309,8 +317,8 @@ TEST(SamplingTally, CellByCellEqualsSummedAreas) {
     // A list of another species, or an incomplete one, is not used.
     Model m("seq", 12, 10, 1, 10, 2);
     m.units();
-    m.wa.cell_counts.at(2, 3) = 4;
-    m.wa.cell_counts.at(9, 9) = 5;
+    m.pass.grids.cell_counts.at(2, 3) = 4;
+    m.pass.grids.cell_counts.at(9, 9) = 5;
     ReachedCells& r = m.reached;
     r.capacity = 4;
     r.cells = std::make_unique<std::uint32_t[]>(r.capacity);
@@ -320,12 +328,12 @@ TEST(SamplingTally, CellByCellEqualsSummedAreas) {
     r.complete = true;
     r.species = 1;  // but species 2 is tallied
     m.tally(2);
-    EXPECT_EQ(m.wa.samples.count(1, 9), 9);
+    EXPECT_EQ(m.pass.samples.count(1, 9), 9);
     r.species = 2;
     r.complete = false;
     m.tally(2);
-    EXPECT_EQ(m.wa.samples.count(1, 9), 9);
-    EXPECT_EQ(m.wa.samples.squared_counts[1], 41.0);
+    EXPECT_EQ(m.pass.samples.count(1, 9), 9);
+    EXPECT_EQ(m.pass.samples.squared_counts[1], 41.0);
 }
 
 TEST(SampleSeries, EachSizeSamplesItsUnitsNestedOrPooled) {
@@ -339,32 +347,32 @@ TEST(SampleSeries, EachSizeSamplesItsUnitsNestedOrPooled) {
     EXPECT_EQ(cells_sampled(Design::diagonal, {4, 16, 36}, 3), 56);
 
     Model seq("seq", 20, 16, 2, 7, 4);
-    seq.wa.params.minSa = 2;
-    seq.wa.params.StepSa = 3;
+    seq.pass.params.minSa = 2;
+    seq.pass.params.StepSa = 3;
     seq.units(2);
     for (int k = 0; k < 4; ++k) seq.place(k);
-    const std::vector<SpeciesSample> table = species_sample_table(seq.wa);
+    const std::vector<SpeciesSample> table = species_sample_table(seq.pass.samples, seq.frame(), seq.pass.community.species);
     ASSERT_EQ(table.size(), 4u);
     EXPECT_EQ(table[3].individuals, seq.direct(3, 3, 16, 16));
     for (int k = 0; k < 4; ++k) {
         const auto uk = static_cast<std::size_t>(k);
-        EXPECT_EQ(table[uk].individuals, seq.wa.samples.count(k, 6)) << "the largest unit is the sample";
-        EXPECT_EQ(seq.wa.species[uk].sample_column, static_cast<float>(table[uk].individuals));
+        EXPECT_EQ(table[uk].individuals, seq.pass.samples.count(k, 6)) << "the largest unit is the sample";
+        EXPECT_EQ(seq.pass.community.species[uk].sample_column, static_cast<float>(table[uk].individuals));
     }
-    SampleSeries series(seq.wa, false);
+    SampleSeries series = seq.series(false);
     SampleSizePass pass;
     const int sizes[] = {2, 5, 7};
     for (const int n : sizes) {
-        ASSERT_TRUE(series.next(seq.wa, pass));
+        ASSERT_TRUE(seq.next(series, pass));
         EXPECT_EQ(pass.n, n);
         EXPECT_EQ(pass.area_sampled, 4 * n * n);
         EXPECT_EQ(pass.unit_area, 4) << "the grain: unit 1 of side f";
         EXPECT_EQ(pass.rows.area.size(), static_cast<std::size_t>(n));
         double individuals = 0.0;
-        for (int k = 0; k < 4; ++k) individuals += seq.wa.samples.count(k, n - 1);
+        for (int k = 0; k < 4; ++k) individuals += seq.pass.samples.count(k, n - 1);
         EXPECT_EQ(pass.statistics.individuals, individuals) << "the sample of size " << n;
     }
-    EXPECT_FALSE(series.next(seq.wa, pass));
+    EXPECT_FALSE(seq.next(series, pass));
 }
 
 }  // namespace

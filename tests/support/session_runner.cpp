@@ -31,7 +31,7 @@ SessionResult run_script(const SessionScript& script) {
     io.elapsed = [] { return 3725LL; };
     if (script.setup) script.setup(io, files);
     SessionResult result;
-    const SessionObserver observe = [&result](const WorkArea& wa) { result.uniform_draws = wa.random.uniform_draws(); };
+    const SessionObserver observe = [&result](const Session& s) { result.uniform_draws = s.pass.random.uniform_draws(); };
     if (script.options) {
         SessionOptions options = *script.options;
         options.seed = script.seed;

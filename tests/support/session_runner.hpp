@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/session_options.hpp"
+#include "data/session_options.hpp"
 #include "support/memory_files.hpp"
 
 namespace lorvenna::testing {

@@ -17,13 +17,14 @@ std::vector<std::string> lines(std::string_view text) {
 }
 
 void WorkBench::set_species(const std::vector<float>& abundances) {
-    wa.species.assign(abundances.size(), SpeciesRow{});
+    std::vector<SpeciesRow>& species = pass.community.species;
+    species.assign(abundances.size(), SpeciesRow{});
     for (std::size_t i = 0; i < abundances.size(); ++i) {
-        wa.species[i].number = static_cast<float>(i + 1);
-        wa.species[i].weight = 1.0f;
-        wa.species[i].abundance = abundances[i];
+        species[i].number = static_cast<float>(i + 1);
+        species[i].weight = 1.0f;
+        species[i].abundance = abundances[i];
     }
-    wa.params.Species = wa.derived.species = static_cast<int>(abundances.size());
+    pass.params.Species = pass.derived.species = static_cast<int>(abundances.size());
 }
 
 const std::string batch_header = "Areal SampA maxSa minSa StepSa Sampfac Method Species maxD minD Dfluc Flucmy FlucStD "

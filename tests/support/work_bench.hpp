@@ -1,7 +1,7 @@
 #pragma once
-// A work area on a console and report files in memory with a seeded stream:
-// the bench of every test that drives a stage, a reader or a writer without
-// a whole session.
+// A session and its pass on a console and report files in memory with a
+// seeded stream: the bench of every test that drives a stage, a reader or a
+// writer without a whole session.
 #include <cstdint>
 #include <optional>
 #include <sstream>
@@ -12,7 +12,9 @@
 
 #include "core/program_end.hpp"
 #include "support/memory_files.hpp"
-#include "work_area.hpp"
+#include "data/session.hpp"
+#include "placement/placement.hpp"
+#include "sampling/sampling_designs.hpp"
 
 namespace lorvenna::testing {
 
@@ -35,11 +37,12 @@ struct WorkBench {
     std::istringstream in;
     std::ostringstream out;
     Io io{in, out, ".", files};
-    WorkArea wa{io};
+    Session session{io};
+    Pass& pass = session.pass;
 
     explicit WorkBench(const std::string& answers = "", std::uint32_t seed = 12345) : in(answers) {
         io.elapsed = [] { return 0LL; };
-        wa.random.reseed(seed);
+        pass.random.reseed(seed);
     }
     WorkBench(const WorkBench&) = delete;
     WorkBench& operator=(const WorkBench&) = delete;
@@ -51,9 +54,16 @@ struct WorkBench {
     }
     // A square grid of the given side for the landscape, placement and sampling stages.
     void grid(int side) {
-        wa.params.Areal = side;
-        wa.derived.grid_side = side;
+        pass.params.Areal = side;
+        pass.derived.grid_side = side;
     }
+    // The placement of the species at table position sp, as the pass places it.
+    PlacementOutcome place(int sp, ReachedCells& reached) {
+        PlacementState state{io, pass.params, pass.derived, pass.given_heterogeneity, pass.random, pass.grids, pass.centre};
+        return place_species(state, pass.community.species, sp, reached);
+    }
+    // What the sampling reads of the pass as it stands.
+    SamplingFrame frame() const { return sampling_frame(pass.params, pass.derived, pass.grids); }
     // Species numbered 1.. with weight 1 and the given abundances (OrigInd).
     void set_species(const std::vector<float>& abundances);
 };

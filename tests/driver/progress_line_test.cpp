@@ -1,5 +1,5 @@
 // The progress line on a clock the tests move themselves.
-#include "core/progress_line.hpp"
+#include "driver/progress_line.hpp"
 
 #include <gtest/gtest.h>
 

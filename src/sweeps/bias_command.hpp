@@ -5,13 +5,13 @@
 #include <ostream>
 #include <string>
 
-#include "core/progress_line.hpp"
+#include "core/progress.hpp"
 
 namespace lorvenna {
 
 // Prints the table, writes DIR/bias.csv; returns the exit status.  `progress`,
 // when given, hears of the tables read (it shows itself only on a long read).
 int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& messages,
-                   ProgressLine* progress = nullptr);
+                   StepListener* progress = nullptr);
 
 }  // namespace lorvenna

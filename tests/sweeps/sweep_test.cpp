@@ -8,8 +8,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "driver/manifest.hpp"
-#include "driver/merge.hpp"
+#include "sweeps/manifest.hpp"
+#include "sweeps/merge.hpp"
 #include "driver/session.hpp"
 #include "support/session_runner.hpp"
 #include "support/work_bench.hpp"

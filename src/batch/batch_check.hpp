@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/io_seam.hpp"
-#include "work_area.hpp"
+#include "data/session.hpp"
 
 namespace lorvenna {
 

@@ -1,4 +1,4 @@
-#include "driver/bias_command.hpp"
+#include "sweeps/bias_command.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,7 +48,7 @@ struct RunOf {
 
 }  // namespace
 
-int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& messages, ProgressLine* progress) {
+int summarise_bias(const std::string& dir, std::ostream& out, std::ostream& messages, StepListener* progress) {
     const std::filesystem::path folder(dir);
     try {
         const std::filesystem::path runs_path = folder / "runs.csv", samples_path = folder / "samples.csv";

@@ -1,4 +1,4 @@
-#include "driver/resource_guard.hpp"
+#include "pass/resource_guard.hpp"
 
 #include <unistd.h>
 
@@ -26,13 +26,11 @@ std::string mebibytes(std::uint64_t bytes) {
 
 }  // namespace
 
-std::uint64_t pass_memory_bytes(const WorkArea& wa) {
-    const ParameterSet& p = wa.params;
-    const DerivedValues& d = wa.derived;
+std::uint64_t pass_memory_bytes(const ParameterSet& p, const DerivedValues& d, bool sampling) {
     const auto count = [](int n) { return static_cast<std::uint64_t>(n > 0 ? n : 0); };
     const std::uint64_t species = count(d.species);
     std::uint64_t bytes = saturating_mul(species, sizeof(SpeciesRow));
-    if (!wa.answers.sampling()) return bytes;
+    if (!sampling) return bytes;
     const std::uint64_t side = count(d.grid_side);
     const std::uint64_t square = count(p.SampA) + 1;
     const std::uint64_t units = count(d.max_sample);
@@ -46,10 +44,9 @@ std::uint64_t pass_memory_bytes(const WorkArea& wa) {
     return bytes;
 }
 
-void check_pass_resources(const WorkArea& wa) {
-    const std::uint64_t need = pass_memory_bytes(wa);
-    const DerivedValues& d = wa.derived;
-    const std::uint64_t have = wa.io.max_pass_bytes > 0 ? wa.io.max_pass_bytes : physical_memory_bytes() / 10 * 8;
+void check_pass_resources(const Io& io, const ParameterSet& p, const DerivedValues& d, bool sampling) {
+    const std::uint64_t need = pass_memory_bytes(p, d, sampling);
+    const std::uint64_t have = io.max_pass_bytes > 0 ? io.max_pass_bytes : physical_memory_bytes() / 10 * 8;
     if (need <= have) return;
     end_program(exit_error, " Not enough memory: a grid of " + std::to_string(d.grid_side) + " x " +
                                 std::to_string(d.grid_side) + " cells with " + std::to_string(d.species) +
@@ -57,12 +54,10 @@ void check_pass_resources(const WorkArea& wa) {
                                 mebibytes(need) + ", this machine has " + mebibytes(physical_memory_bytes()));
 }
 
-double individuals_to_place(const WorkArea& wa, double* largest) {
+double individuals_to_place(const std::vector<SpeciesRow>& species, bool relative, double smallest, double* largest) {
     double total = 0.0;
     double most = 0.0;
-    const bool relative = wa.params.maxD <= 0.0f;
-    const double smallest = wa.derived.smallest_abundance;
-    for (const SpeciesRow& row : wa.species) {
+    for (const SpeciesRow& row : species) {
         double n = row.abundance;
         if (relative) n = smallest > 0.0 ? std::trunc(n / smallest) : 0.0;
         if (!(n > 0.0)) continue;
@@ -73,17 +68,17 @@ double individuals_to_place(const WorkArea& wa, double* largest) {
     return total;
 }
 
-void check_individuals_to_place(const WorkArea& wa) {
-    if (!wa.answers.sampling()) return;
+void check_individuals_to_place(const Io& io, const ParameterSet& p, const DerivedValues& d,
+                                const std::vector<SpeciesRow>& species) {
     double largest = 0.0;
-    const double total = individuals_to_place(wa, &largest);
+    const double total = individuals_to_place(species, p.maxD <= 0.0f, d.smallest_abundance, &largest);
     // The cells count individuals in 32 bits: no species may bring more than that.
     if (largest > static_cast<double>(count_limit))
         end_program(exit_error, " Too many individuals to place: a species has " + std::to_string(largest) +
                                     " individuals, more than " + std::to_string(count_limit) + " can be counted");
-    if (wa.io.max_individuals > 0.0 && total > wa.io.max_individuals)
+    if (io.max_individuals > 0.0 && total > io.max_individuals)
         end_program(exit_error, " Refused: " + std::to_string(total) + " individuals to place, more than the cap of " +
-                                    std::to_string(wa.io.max_individuals));
+                                    std::to_string(io.max_individuals));
 }
 
 }  // namespace lorvenna

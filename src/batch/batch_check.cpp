@@ -1,10 +1,10 @@
-#include "driver/batch_check.hpp"
+#include "batch/batch_check.hpp"
 
 #include "batch/batch_file.hpp"
 #include "batch/rows_not_run.hpp"
 #include "core/program_end.hpp"
 #include "core/text_records.hpp"
-#include "driver/resource_guard.hpp"
+#include "pass/resource_guard.hpp"
 #include "input/rank_order_file.hpp"
 
 namespace lorvenna {
@@ -20,41 +20,42 @@ std::string without_leading_blank(std::string message) {
 BatchCheck check_batch_file(Io& io, const SessionAnswers& answers, const std::string& batch_name,
                             const std::string& rank_order_name, bool weights) {
     BatchCheck check;
-    WorkArea wa(io);
-    wa.answers = answers;
-    wa.answers.batch = keyword("yes");
-    wa.batch_file = io.files.open_existing(io.input_path(batch_name));
-    wa.batch_file_name = batch_name;
+    Session session(io);
+    session.answers = answers;
+    session.answers.batch = keyword("yes");
+    session.batch.file = io.files.open_existing(io.input_path(batch_name));
+    session.batch.name = batch_name;
     const auto fault = [&](long long line, const std::string& message) {
         check.faults.push_back({line, without_leading_blank(message)});
     };
     try {
-        if (!read_batch_header(wa)) return check;
-        if (wa.answers.from_file()) open_rank_order_file(wa, rank_order_name, weights);
+        if (!read_batch_header(session)) return check;
+        if (session.answers.from_file())
+            open_rank_order_file(io, session.rank_order, session.pass.rank_order, rank_order_name, weights);
     } catch (const ProgramEnd& end) {
         if (end.status != exit_ok) fault(0, end.message);
         return check;
     }
     bool blocks_left = true;
     for (;;) {
-        const int read_before = wa.rows_read;
+        const int read_before = session.batch.rows_read;
         try {
-            read_and_settle_row(wa, false);
+            read_and_settle_row(session, false);
         } catch (const ProgramEnd& end) {
             if (end.status == exit_ok) break;  // the end of the batch
-            if (wa.rows_read == read_before) {  // the file itself could not be read further
+            if (session.batch.rows_read == read_before) {  // the file itself could not be read further
                 fault(0, end.message);
                 break;
             }
-            fault(wa.rows_read + 1, end.message);
+            fault(session.batch.rows_read + 1, end.message);
             continue;
         }
-        const long long line = wa.rows_read + 1;
+        const long long line = session.batch.rows_read + 1;
         if (!blocks_left) continue;
         try {
-            const std::string failure = settle_without_pass(wa, true);
+            const std::string failure = settle_without_pass(session, true);
             if (!failure.empty()) fault(line, failure);
-            check_pass_resources(wa);
+            check_pass_resources(io, session.pass.params, session.pass.derived, session.answers.sampling());
         } catch (const ProgramEnd& end) {
             if (end.status == exit_ok) {
                 // The blocks of the rank-order file run out: a run ends normally here.
@@ -65,7 +66,7 @@ BatchCheck check_batch_file(Io& io, const SessionAnswers& answers, const std::st
             }
         }
     }
-    check.rows = wa.rows_read;
+    check.rows = session.batch.rows_read;
     return check;
 }
 

@@ -1,4 +1,4 @@
-#include "core/progress_line.hpp"
+#include "driver/progress_line.hpp"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "driver/resume.hpp"
+#include "sweeps/resume.hpp"
 
 #include <filesystem>
 #include <string>
@@ -50,9 +50,9 @@ Manifest expected_origin(const Io& io, const SessionOptions& o, std::uint32_t se
 
 }  // namespace
 
-Manifest describe_run(const WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed,
+Manifest describe_run(const Io& io, const SessionOptions& options, std::uint32_t session_seed,
                       const std::vector<const ReportFile*>& files) {
-    Manifest m = expected_origin(wa.io, options, session_seed);
+    Manifest m = expected_origin(io, options, session_seed);
     for (const ReportFile* f : files) {
         m.files.push_back(f->name());
         m.head.push_back(f->size());

@@ -9,12 +9,12 @@
 
 namespace lorvenna {
 
-class ProgressLine;
+class StepListener;
 
 // Returns the exit status: 0 when OUT holds the merged folders, 1 when they
 // cannot be merged (a message names the cause and OUT is not created).
 // `progress` (nullptr: none) hears of every file copied.
 int merge_folders(const std::string& out, const std::vector<std::string>& folders, bool allow_gaps,
-                  std::ostream& console, std::ostream& messages, ProgressLine* progress = nullptr);
+                  std::ostream& console, std::ostream& messages, StepListener* progress = nullptr);
 
 }  // namespace lorvenna

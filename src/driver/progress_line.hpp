@@ -40,18 +40,18 @@ struct ProgressSettings {
     double silent_for = 0.0;  // nothing shows before this many seconds: a short command shows nothing
 };
 
-class ProgressLine : public ProgressListener {
+class ProgressLine : public ProgressListener, public StepListener {
 public:
     // Writes to `screen` (standard error); `clock` gives the seconds.
     ProgressLine(std::streambuf& screen, ProgressSettings settings, SecondsClock clock);
 
     // The steps to do; `work` is their total weight when they differ in size
     // (bytes to copy, say), 0 when every step weighs one.
-    void plan(long long steps, double work = 0.0);
-    void step_started(long long id, std::string label);
+    void plan(long long steps, double work = 0.0) override;
+    void step_started(long long id, std::string label) override;
     // How far the step is inside: `done` of its `of` items.
-    void step_advanced(long long id, long long done, long long of);
-    void step_finished(long long id, double work = 1.0);
+    void step_advanced(long long id, long long done, long long of) override;
+    void step_finished(long long id, double work = 1.0) override;
 
     // A session's passes are the steps.
     void planned(long long passes) override;

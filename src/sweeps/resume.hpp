@@ -4,9 +4,10 @@
 // cut back to what those passes wrote, and the run goes on with the next pass.
 #include <optional>
 
-#include "driver/manifest.hpp"
-#include "driver/session_options.hpp"
-#include "work_area.hpp"
+#include "sweeps/manifest.hpp"
+#include "data/session_options.hpp"
+#include "core/io_seam.hpp"
+#include "core/report_file.hpp"
 
 namespace lorvenna {
 
@@ -19,7 +20,7 @@ struct Resumption {
 
 // The manifest a run with these options writes, before any pass: what made it
 // and the files it writes with their sizes now.
-Manifest describe_run(const WorkArea& wa, const SessionOptions& options, std::uint32_t session_seed,
+Manifest describe_run(const Io& io, const SessionOptions& options, std::uint32_t session_seed,
                       const std::vector<const ReportFile*>& files);
 
 // Reads the manifest in the output folder and cuts every file back to the

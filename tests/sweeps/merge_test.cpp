@@ -1,6 +1,6 @@
 // lorvenna merge: the slices of a sweep joined are the sweep run whole, and
 // the merge counts its copies for the progress line.
-#include "driver/merge.hpp"
+#include "sweeps/merge.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/progress_line.hpp"
-#include "driver/manifest.hpp"
+#include "driver/progress_line.hpp"
+#include "sweeps/manifest.hpp"
 #include "driver/session.hpp"
 #include "support/session_runner.hpp"
 #include "support/work_bench.hpp"

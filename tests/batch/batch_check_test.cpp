@@ -2,7 +2,7 @@
 // with the values short rows carry from the rows before them.
 #include <gtest/gtest.h>
 
-#include "driver/batch_check.hpp"
+#include "batch/batch_check.hpp"
 #include "support/work_bench.hpp"
 
 namespace lorvenna::testing {

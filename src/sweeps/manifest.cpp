@@ -1,4 +1,4 @@
-#include "driver/manifest.hpp"
+#include "sweeps/manifest.hpp"
 
 #include <bit>
 #include <charconv>

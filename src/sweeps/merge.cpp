@@ -1,4 +1,4 @@
-#include "driver/merge.hpp"
+#include "sweeps/merge.hpp"
 
 #include <unistd.h>
 
@@ -9,8 +9,8 @@
 #include <ostream>
 #include <set>
 
-#include "core/progress_line.hpp"
-#include "driver/manifest.hpp"
+#include "core/progress.hpp"
+#include "sweeps/manifest.hpp"
 
 namespace fs = std::filesystem;
 
@@ -152,7 +152,7 @@ std::uint64_t size_of(const fs::path& file) {
 
 // Writes the merged folder.  Its progress counts copies: every report file,
 // and the grid files of each folder, weighed by their bytes.
-void write_merged(const fs::path& into, const std::vector<Slice>& slices, ProgressLine* progress) {
+void write_merged(const fs::path& into, const std::vector<Slice>& slices, StepListener* progress) {
     const Manifest& first = slices.front().manifest;
     const std::vector<std::vector<fs::path>> grids = grid_files(slices);
     std::vector<std::uint64_t> bytes(first.files.size(), 0);
@@ -231,7 +231,7 @@ void write_merged(const fs::path& into, const std::vector<Slice>& slices, Progre
 }  // namespace
 
 int merge_folders(const std::string& out, const std::vector<std::string>& folders, bool allow_gaps,
-                  std::ostream& console, std::ostream& messages, ProgressLine* progress) {
+                  std::ostream& console, std::ostream& messages, StepListener* progress) {
     const fs::path into(out);
     const fs::path partial = into.string() + ".partial-" + std::to_string(::getpid());
     try {
