@@ -25,45 +25,44 @@ BatchCheck check_batch_file(Io& io, const SessionAnswers& answers, const std::st
     session.answers.batch = keyword("yes");
     session.batch.file = io.files.open_existing(io.input_path(batch_name));
     session.batch.name = batch_name;
-    const auto fault = [&](long long line, const std::string& message) {
-        check.faults.push_back({line, without_leading_blank(message)});
+    const auto fault = [&](long long line, const ProgramEnd& end) {
+        check.faults.push_back({line, without_leading_blank(end.message), end.cause});
     };
     try {
         if (!read_batch_header(session)) return check;
         if (session.answers.from_file())
             open_rank_order_file(io, session.rank_order, session.pass.rank_order, rank_order_name, weights);
     } catch (const ProgramEnd& end) {
-        if (end.status != exit_ok) fault(0, end.message);
+        fault(0, end);
         return check;
     }
     bool blocks_left = true;
     for (;;) {
         const int read_before = session.batch.rows_read;
         try {
-            read_and_settle_row(session, false);
+            if (read_and_settle_row(session, false) == RowRead::end) break;
         } catch (const ProgramEnd& end) {
-            if (end.status == exit_ok) break;  // the end of the batch
             if (session.batch.rows_read == read_before) {  // the file itself could not be read further
-                fault(0, end.message);
+                fault(0, end);
                 break;
             }
-            fault(session.batch.rows_read + 1, end.message);
+            fault(session.batch.rows_read + 1, end);
             continue;
         }
         const long long line = session.batch.rows_read + 1;
         if (!blocks_left) continue;
         try {
-            const std::string failure = settle_without_pass(session, true);
-            if (!failure.empty()) fault(line, failure);
-            check_pass_resources(io, session.pass.params, session.pass.derived, session.answers.sampling());
-        } catch (const ProgramEnd& end) {
-            if (end.status == exit_ok) {
+            const std::optional<std::string> failure = settle_without_pass(session, true);
+            if (!failure) {
                 // The blocks of the rank-order file run out: a run ends normally here.
                 check.blocks_end = line;
                 blocks_left = false;
-            } else {
-                fault(line, end.message);
+                continue;
             }
+            if (!failure->empty()) fault(line, ProgramEnd{exit_error, *failure, {}});
+            check_pass_resources(io, session.pass.params, session.pass.derived, session.answers.sampling());
+        } catch (const ProgramEnd& end) {
+            fault(line, end);
         }
     }
     check.rows = session.batch.rows_read;

@@ -11,6 +11,7 @@ namespace lorvenna {
 struct RowFault {
     long long line = 0;   // line of the batch file (the header is line 1); 0: the file as a whole
     std::string message;  // as a run prints it
+    std::string cause;    // the batch column whose check failed; empty for any other fault
 };
 
 struct BatchCheck {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <algorithm>
 #include <string_view>
 
@@ -57,14 +58,15 @@ std::string file_label(const BatchInput& batch) {
     end_program(exit_error, " Error while reading " + file_label(batch) + ": the file could not be read further");
 }
 
-// Reads the next row and splits it; ends the program at the end of the batch
-// and at a line that cannot be taken apart.
-std::vector<std::string> next_row_fields(BatchInput& batch, std::string& row_text) {
-    if (!batch.file) end_program(exit_ok, " End of batch file reached");
+// Reads the next row and splits it; nothing at the end of the batch (the end
+// of the file or a blank line).  Ends the program at a line that cannot be
+// taken apart.
+std::optional<std::vector<std::string>> next_row_fields(BatchInput& batch, std::string& row_text) {
+    if (!batch.file) return std::nullopt;
     TextLine line;
     const LineRead got = read_text_line(*batch.file, line);
     if (got == LineRead::read_error) batch_read_failure(batch);
-    if (got == LineRead::end_of_file) end_program(exit_ok, " End of batch file reached");
+    if (got == LineRead::end_of_file) return std::nullopt;
     ++batch.rows_read;
     // The header is line 1.
     const std::string where = "line " + std::to_string(static_cast<long long>(batch.rows_read) + 1) + " of " + file_label(batch);
@@ -80,7 +82,7 @@ std::vector<std::string> next_row_fields(BatchInput& batch, std::string& row_tex
                                     " is longer than " + std::to_string(max_field_length) + " characters");
     if (split.fields.empty()) {
         --batch.rows_read;
-        end_program(exit_ok, " End of batch file reached");
+        return std::nullopt;
     }
     row_text = line.text;
     return std::move(split.fields);
@@ -93,10 +95,6 @@ void decode_row(ParameterSet& p, const std::vector<std::string>& fields, const s
             end_program(exit_error, " Error while reading program settings: " + printable(fields[k]) + "\n " +
                                         printable(row_text));
     }
-}
-
-[[noreturn]] void refuse(const std::string& message, const std::string& value) {
-    end_program(exit_error, message + value);
 }
 
 // The descriptors of the checked parameters, in the order their checks run.
@@ -116,7 +114,8 @@ const std::vector<const ParameterDescriptor*>& checks_in_order() {
 // [2, 3] (no check after the first fractal coefficient's reads it).
 void check_row(ParameterSet& p, int grid_side) {
     for (const ParameterDescriptor* d : checks_in_order())
-        if (!d->accepts(p, grid_side)) refuse(std::string(d->message), d->shown_value(p));
+        if (!d->accepts(p, grid_side))
+            end_program(exit_error, std::string(d->message) + d->shown_value(p), std::string(d->column));
     clamp_fractal_dimension(p);
 }
 
@@ -142,14 +141,15 @@ bool read_batch_header(Session& session) {
     return true;
 }
 
-void read_and_settle_row(Session& session, bool console) {
+RowRead read_and_settle_row(Session& session, bool console) {
     std::string row_text;
-    const std::vector<std::string> fields = next_row_fields(session.batch, row_text);
+    const std::optional<std::vector<std::string>> fields = next_row_fields(session.batch, row_text);
+    if (!fields) return RowRead::end;
     ParameterSet& p = session.pass.params;
     DerivedValues& d = session.pass.derived;
     // A short row keeps what the rows before it left.
     if (session.batch.rows_read > 1) p = carried_parameters(p, d);
-    decode_row(p, fields, row_text);
+    decode_row(p, *fields, row_text);
     if (p.AreaHet == 0.0f) p.Fractal = keyword("");
     if (console) warn_if_no_fractal_grid(session.io, p);
     d.grid_side = grid_side_for(p);
@@ -159,9 +159,12 @@ void read_and_settle_row(Session& session, bool console) {
     d.species = p.Species;
     derive_densities(p, d);
     if (session.answers.sampling() && d.max_individuals > countable_individuals)
-        refuse(" Error while reading max. density: ",
-               real_field_min(p.maxD, 9, 3) + " (" + real_field_min(d.max_individuals, 1, 0) +
-                   " individuals per species are more than can be counted)");
+        end_program(exit_error,
+                    " Error while reading max. density: " + real_field_min(p.maxD, 9, 3) + " (" +
+                        real_field_min(d.max_individuals, 1, 0) +
+                        " individuals per species are more than can be counted)",
+                    std::string(parameter(&ParameterSet::maxD).column));
+    return RowRead::row;
 }
 
 }  // namespace lorvenna

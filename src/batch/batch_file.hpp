@@ -13,11 +13,13 @@ namespace lorvenna {
 void write_batch_template(Io& io);
 // Reads the header line of the open batch file; false at end of file.
 bool read_batch_header(Session& session);
+// Whether a row was read, or the batch has ended (a blank line or the end of
+// the file).
+enum class RowRead { row, end };
+
 // Reads, decodes and checks the next row into the parameter set of the
-// session's pass, prints the
-// rescaling line (when `console`), applies the maxSa clamp.  Ends the program
-// at the end of the batch (blank line or end of file) and at the first faulty
-// row.
+// session's pass, prints the rescaling line (when `console`), applies the
+// maxSa clamp.  Ends the program at the first faulty row.
 //
 // Reading rules: a line ends at "\n", "\r\n" or "\r" (the last line needs
 // no end); fields are separated by blanks or tabs.  A line with text beyond
@@ -30,6 +32,6 @@ bool read_batch_header(Session& session);
 // A row whose maxD x Areal x Areal exceeds the individuals a 32-bit count can
 // hold ends like a failed check.  Without `console` (rows checked or skipped,
 // not run) the rescaling and fractal-kind lines are left out.
-void read_and_settle_row(Session& session, bool console);
+RowRead read_and_settle_row(Session& session, bool console);
 
 }  // namespace lorvenna

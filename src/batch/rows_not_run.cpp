@@ -25,13 +25,13 @@ void derive_carried_values(Session& session) {
     d.niche_level = niche_level(p);
 }
 
-std::string settle_without_pass(Session& session, bool verify) {
+std::optional<std::string> settle_without_pass(Session& session, bool verify) {
     Pass& pass = session.pass;
     const ParameterSet& p = pass.params;
     DerivedValues& d = pass.derived;
     std::string failure;
     if (session.answers.from_file()) {
-        read_rank_order_block(session.rank_order, pass.rank_order);
+        if (!read_rank_order_block(session.rank_order, pass.rank_order)) return std::nullopt;
         d.species = pass.rank_order.rows;
         const CommunityOutcome community = build_community_from_rank_order(p, d, pass.rank_order, pass.community);
         failure = !community.fatal.empty() ? community.fatal : community.error;

@@ -3,6 +3,7 @@
 // run, and the rows before a slice of a sweep.  What a pass of such a row
 // would leave for the next short row is set without a single random draw,
 // since none of it depends on the stream.
+#include <optional>
 #include <string>
 
 #include "data/session.hpp"
@@ -15,8 +16,9 @@ namespace lorvenna {
 // niche level.  With `verify` it also builds what a pass would build before
 // its first draw and returns why that pass would fail: a block without a
 // species the run can count, weight classes that cannot be assigned.  Ends
-// like the run would (ProgramEnd) on a faulty block or the end of the blocks.
-std::string settle_without_pass(Session& session, bool verify);
+// like the run would (ProgramEnd) on a faulty block; nothing when the blocks
+// of the rank-order file have run out (the run would end normally here).
+std::optional<std::string> settle_without_pass(Session& session, bool verify);
 
 // The values a pass of the current row derives that the next short row keeps
 // (fitted weight classes, Hurst exponent, niche level), set the way the pass

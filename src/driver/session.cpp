@@ -86,8 +86,9 @@ SessionAnswers scripted_answers(const SessionOptions& o) {
 
 // Start-up questions (or their answers in the options) and the report files
 // of a model or sampling session.  A resumed run opens its files where the
-// last finished pass left them, without their heads.
-void start_session(Session& s, const Manifest* resumed) {
+// last finished pass left them, without their heads.  False when a batch
+// file holds not even its header line: the session ends with no pass.
+bool start_session(Session& s, const Manifest* resumed) {
     const SessionOptions& options = s.options;
     const bool scripted = options.scripted();
     if (scripted)
@@ -104,8 +105,7 @@ void start_session(Session& s, const Manifest* resumed) {
         s.reports.habitat_grids = options.habitat;
         if (s.answers.from_file()) open_rank_order_file(s);
         open_named_batch_file(s, *options.batch);
-        if (!read_batch_header(s)) end_program(exit_ok);
-        return;
+        return read_batch_header(s);
     }
     s.reports.distribution.open(s.io);
     write_distribution_head(s.reports.distribution);
@@ -121,7 +121,7 @@ void start_session(Session& s, const Manifest* resumed) {
     } else if (options.batch) {
         open_named_batch_file(s, *options.batch);
     }
-    if (s.answers.batch_run() && !read_batch_header(s)) end_program(exit_ok);
+    if (s.answers.batch_run() && !read_batch_header(s)) return false;
     if (s.answers.sampling()) {
         if (!scripted) {
             s.answers.map_species = ask_map_species(s.io);
@@ -135,6 +135,7 @@ void start_session(Session& s, const Manifest* resumed) {
     }
     if (options.tidy) open_tidy_tables(s.reports, s.io, options.habitat);
     s.iteration = 0;
+    return true;
 }
 
 // The files whose sizes the manifest records after every pass: those the
@@ -216,20 +217,25 @@ PassIdentity set_up_pass(Session& s, std::uint32_t session_seed, long long row, 
     return PassIdentity{s.iteration > 0 ? s.iteration : 1, s.answers.batch_run() ? row + 1 : 0, replicate};
 }
 
-// Reads the next block of the rank-order file into the session's pass.
-void read_block(Session& s) {
-    read_rank_order_block(s.rank_order, s.pass.rank_order);
+// Reads the next block of the rank-order file into the session's pass; false
+// when the blocks have run out.
+bool read_block(Session& s) {
+    if (!read_rank_order_block(s.rank_order, s.pass.rank_order)) return false;
     s.pass.derived.species = s.pass.rank_order.rows;
+    return true;
 }
 
 // The dialogue's parameter set, run once or as replicates.
 void run_dialogue_passes(Session& s, std::uint32_t session_seed, PassRunner& runner) {
     run_parameter_dialogue(s.io, s.answers, s.pass);
     if (s.io.progress != nullptr) s.io.progress->planned(s.options.replicates);
-    if (s.answers.from_file()) read_block(s);
+    if (s.answers.from_file() && !read_block(s)) return;
     for (int rep = 1; rep <= s.options.replicates; ++rep) runner.run(set_up_pass(s, session_seed, 0, rep), true);
     runner.drain();
 }
+
+// The end of the rows of a batch run.
+void say_batch_end(Session& s) { tell_fixed(s.io, " End of batch file reached"); }
 
 // The rows of the batch file (of the slice --rows names), every row once per
 // replicate.  Rows before the slice are read and settled but not run, so that
@@ -241,22 +247,27 @@ void run_batch_passes(Session& s, std::uint32_t session_seed, PassRunner& runner
     const long long start = resumption ? resumption->next_row : first;
     const int start_replicate = resumption ? resumption->next_replicate : 1;
     while (s.batch.rows_read + 1 < start) {
-        read_and_settle_row(s, false);
-        settle_without_pass(s, false);
+        if (read_and_settle_row(s, false) == RowRead::end) return say_batch_end(s);
+        if (!settle_without_pass(s, false)) return;  // the blocks of the rank-order file ran out
     }
     const bool from_file = s.answers.from_file();
+    bool batch_ended = false;
     try {
-        for (;;) {
+        for (bool blocks_left = true; blocks_left;) {
             if (options.last_row > 0 && s.batch.rows_read >= options.last_row) break;
-            read_and_settle_row(s, true);
+            if (read_and_settle_row(s, true) == RowRead::end) {
+                batch_ended = true;
+                break;
+            }
             const long long row = s.batch.rows_read;
             derive_carried_values(s);
-            for (int rep = row == start ? start_replicate : 1; rep <= options.replicates; ++rep) {
+            for (int rep = row == start ? start_replicate : 1; rep <= options.replicates && blocks_left; ++rep) {
                 const PassIdentity id = set_up_pass(s, session_seed, row, rep);
                 if (from_file && rep == (row == start ? start_replicate : 1)) {
                     // The pass's head comes before its block is read, as when each pass read its own.
                     print_pass_head(s.io, true, options.run_seeds, id, s.pass);
-                    read_block(s);
+                    blocks_left = read_block(s);
+                    if (!blocks_left) break;
                     derive_carried_values(s);
                     runner.run(id, false);
                 } else {
@@ -264,6 +275,7 @@ void run_batch_passes(Session& s, std::uint32_t session_seed, PassRunner& runner
                     runner.run(id, !from_file);
                 }
             }
+            if (!blocks_left) break;
             if (from_file) reposition_rank_order_file(s.rank_order, s.pass.rank_order);
             stop_if_requested(s.io, s.pass.random);
         }
@@ -272,6 +284,7 @@ void run_batch_passes(Session& s, std::uint32_t session_seed, PassRunner& runner
         throw;
     }
     runner.drain();
+    if (batch_ended) say_batch_end(s);
 }
 
 // Closes every report file; a failure to close names the file and raises the status.
@@ -289,6 +302,20 @@ int close_reports(Session& s, int status) {
     }
     s.batch.file.reset();
     s.rank_order.file.reset();
+    return status;
+}
+
+// The orderly end every way out of a session goes through: the files closed,
+// the manifest finished when every row ran, the run-time report.
+int finish_session(Session& s, int status, bool every_row_run, ManifestWriter& manifest,
+                   const SessionObserver& on_end) {
+    if (status == exit_ok) status = s.exit_status;
+    status = close_reports(s, status);
+    if (every_row_run) manifest.finish(status);
+    if (s.io.progress != nullptr) s.io.progress->finished();
+    print_runtime_report(s.io);
+    s.io.out.flush();
+    if (on_end) on_end(s);
     return status;
 }
 
@@ -319,11 +346,14 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
             const long long passes = options.scripted() && options.batch ? check_before_running(io, options) : -1;
             const std::optional<Resumption> resumption =
                 options.resume ? prepare_resumption(io, options, session_seed) : std::nullopt;
-            if (resumption && resumption->complete)
-                end_program(exit_ok, " Every pass of the run in " + *options.out + " is finished: nothing to resume");
+            if (resumption && resumption->complete) {
+                tell_fixed(io, " Every pass of the run in " + *options.out + " is finished: nothing to resume");
+                return finish_session(s, status, false, manifest, on_end);
+            }
             if (passes >= 0 && io.progress != nullptr)
                 io.progress->planned(passes - (resumption ? passes_before(options, *resumption) : 0));
-            start_session(s, resumption ? &resumption->manifest : nullptr);
+            if (!start_session(s, resumption ? &resumption->manifest : nullptr))
+                return finish_session(s, status, s.answers.batch_run(), manifest, on_end);
             const std::vector<const ReportFile*> tracked = tracked_files(s, resumption ? &resumption->manifest : nullptr);
             if (options.out) {
                 // The heads are on disk before the manifest records their sizes.
@@ -341,13 +371,7 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
             every_row_run = true;
         }
     } catch (const ProgramEnd& end) {
-        if (end.status == exit_ok && s.answers.batch_run()) every_row_run = true;  // the end of the batch
-        if (!end.message.empty()) {
-            if (end.status == exit_ok)
-                tell_fixed(io, end.message);
-            else
-                warn_fixed(io, end.message);
-        }
+        if (!end.message.empty()) warn_fixed(io, end.message);
         status = end.status;
     } catch (const std::bad_alloc& failure) {
         // The arrays of the pass go first, so that the orderly end has memory to work with.
@@ -358,14 +382,7 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
         warn_fixed(io, std::string(" Error: the run stopped on a failure: ") + failure.what());
         status = exit_error;
     }
-    if (status == exit_ok) status = s.exit_status;
-    status = close_reports(s, status);
-    if (every_row_run) manifest.finish(status);
-    if (io.progress != nullptr) io.progress->finished();
-    print_runtime_report(io);
-    io.out.flush();
-    if (on_end) on_end(s);
-    return status;
+    return finish_session(s, status, every_row_run, manifest, on_end);
 }
 
 }  // namespace lorvenna

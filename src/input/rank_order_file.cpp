@@ -160,7 +160,7 @@ void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block
     start_reading(io, reader, block, name, weights);
 }
 
-void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block) {
+bool read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block) {
     RankOrderBlock& r = block;
     // Nothing of the previous block stays: the table holds exactly the rows read.
     r.abundance.clear();
@@ -172,7 +172,7 @@ void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block) {
             // Blocks that run out end a batch normally; a file without any block is a faulty file.
             if (reader.blocks_read == 0)
                 end_program(exit_error, " Error while reading " + file_label(reader.name) + ": no line begins with *");
-            end_program(exit_ok);
+            return false;
         }
         if (begins_with_star(rec->text)) break;
     }
@@ -197,6 +197,7 @@ void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block) {
         ++r.rows;
     }
     ++reader.blocks_read;
+    return true;
 }
 
 void reposition_rank_order_file(RankOrderReader& reader, RankOrderBlock& block) {

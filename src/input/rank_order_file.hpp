@@ -28,7 +28,9 @@ void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block
 void open_rank_order_file(Io& io, RankOrderReader& reader, RankOrderBlock& block, const std::string& name,
                           bool weights);
 // Reads the next block into `block`; its rows are the species of the pass.
-void read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block);
+// False when the blocks have run out (the end of a batch that reads one per
+// pass); a file without any block ends the program with an error.
+bool read_rank_order_block(RankOrderReader& reader, RankOrderBlock& block);
 // Positions the file for the next pass of a batch run.
 void reposition_rank_order_file(RankOrderReader& reader, RankOrderBlock& block);
 
