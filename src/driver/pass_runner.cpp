@@ -133,6 +133,9 @@ void PassRunner::start_job(const PassIdentity& id, bool print_head) {
 
 void PassRunner::collect(Job& job) {
     job.thread.join();
+    // After a pass that ended the session, the passes after it are not
+    // written: the files and the manifest end where a serial run ends.
+    if (ended_) return;
     Io& io = session_.io;
     // The console lines of the pass, then its files, appended in pass order.
     const std::string console = job.console.str();
@@ -162,7 +165,10 @@ void PassRunner::collect(Job& job) {
     }
     for (ReportFile* f : session_.reports.all()) f->flush();
     session_.times += job.pass.record.times;
-    if (job.failure) std::rethrow_exception(job.failure);
+    if (job.failure) {
+        ended_ = true;
+        std::rethrow_exception(job.failure);
+    }
     after_pass(job.pass, job.built);
 }
 

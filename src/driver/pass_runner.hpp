@@ -53,6 +53,7 @@ private:
     int free_cores_ = 0;
     std::set<long long> waiting_;  // tickets of the passes waiting for a core
     long long tickets_ = 0;
+    bool ended_ = false;  // a pass ended the session: no later pass is written
 };
 
 // The console lines that open a pass of a batch: the run time so far, a line

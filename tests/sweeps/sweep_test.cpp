@@ -40,13 +40,15 @@ struct Sweep {
         o.out = out;
         return o;
     }
-    int run(const SessionOptions& o) const {
+    // `most_individuals`: the session's cap on the individuals of a pass (0: none).
+    int run(const SessionOptions& o, double most_individuals = 0.0) const {
         std::istringstream in;
         std::ostringstream out, messages;
         fs::create_directories(dir.path() / *o.out);
         Io io{in, out, dir.path() / *o.out, real_file_system()};
         io.input_dir = dir.path();
         io.messages = &messages;
+        io.max_individuals = most_individuals;
         return run_session(io, o);
     }
     fs::path operator/(const std::string& name) const { return dir.path() / name; }
@@ -83,6 +85,27 @@ TEST(Sweep, PassesBesideEachOtherAndSlicesMergedEqualTheSerialRun) {
     ASSERT_EQ(merge_folders((s / "merged").string(), {slices[2], slices[0], slices[1]}, false, out, messages), 0)
         << messages.str();
     expect_same_files(s / "serial", s / "merged");
+}
+
+TEST(Sweep, APassThatEndsTheRunEndsItWhereTheSerialRunEndsWhateverRanBesideIt) {
+    // Rows 1 and 3 to 6 bring about 3,200 individuals each; row 2 brings more
+    // than the cap and ends the run once its settings block is written.
+    Sweep s;
+    std::string text = batch_header + "\n";
+    for (int i = 1; i <= 6; ++i) text += batch_row({{"Areal", "40"}, {"maxD", i == 2 ? "8" : "0.2"}}) + "\n";
+    std::ofstream(s / "sweep.txt") << text;
+    SessionOptions serial = s.options("serial");
+    serial.replicates = 1;
+    ASSERT_EQ(s.run(serial, 10000.0), exit_error);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SessionOptions jobs = s.options("jobs" + std::to_string(attempt));
+        jobs.replicates = 1;
+        jobs.jobs = 2;
+        ASSERT_EQ(s.run(jobs, 10000.0), exit_error);
+        expect_same_files(s / "serial", s / ("jobs" + std::to_string(attempt)));
+        EXPECT_EQ(read_manifest(s / ("jobs" + std::to_string(attempt)) / manifest_name)->runs.size(), 1u)
+            << "only the pass before the one that ended the run is recorded, so a resume runs the rest";
+    }
 }
 
 TEST(Sweep, AKilledRunResumedEqualsTheRunThatWasNotKilled) {
