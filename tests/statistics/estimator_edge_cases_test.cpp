@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "statistics/diversity_curve.hpp"
 #include "statistics/hill_numbers.hpp"
 #include "statistics/richness_by_abundance.hpp"
 #include "statistics/richness_by_incidence.hpp"
@@ -97,6 +98,18 @@ TEST(EstimatorEdgeCases, BootstrapStandardErrorNeedsThePresenceMatrix) {
     EXPECT_NEAR(with.se, std::sqrt(expected), 1e-15);
     EXPECT_GE(with.lower95, 3.0);
     EXPECT_TRUE(std::isnan(without.se)) << "incidence frequencies alone cannot give the covariances";
+}
+
+TEST(EstimatorEdgeCases, CurvesOfTooLittleDataAreNaNBeyondTheSample) {
+    EXPECT_EQ(curve_sizes(1, 2, 40), (std::vector<std::int64_t>{1, 2})) << "sizes below 1 are dropped";
+    EXPECT_EQ(curve_sizes(100, 50, 5), (std::vector<std::int64_t>{1, 13, 25, 37, 50}));
+    const std::vector<CurvePoint> one = diversity_curve(frequency_counts(AbundanceSample{{1}}), {1, 2}, 20, 5);
+    EXPECT_EQ(one[0].part, CurvePart::observed);
+    EXPECT_EQ(one[0].diversity[0], 1.0);
+    EXPECT_EQ(one[1].part, CurvePart::extrapolated);
+    for (int q = 0; q < 3; ++q) EXPECT_TRUE(std::isnan(one[1].diversity[q])) << "one individual: nothing to extrapolate from";
+    const std::vector<CurvePoint> none = diversity_curve(frequency_counts(AbundanceSample{{}}), {1, 5}, 20, 5);
+    EXPECT_TRUE(std::isnan(none[1].diversity[0]) && std::isnan(none[1].coverage) && std::isnan(none[1].upper95[0]));
 }
 
 }  // namespace

@@ -37,6 +37,14 @@ TEST(HillBootstrap, OneSeedOneResult) {
     const HillEstimates none = hill_estimates(counts, 0, 17);
     EXPECT_TRUE(std::isnan(none.estimated[1].se) && std::isnan(none.coverage.lower95));
     EXPECT_EQ(none.estimated[1].estimate, a.estimated[1].estimate);
+    for (const auto& d : reference::data_sets()) {
+        if (d.name != "lognormal_6_incidence") continue;  // five units: some samples may detect nothing
+        const HillEstimates i = hill_estimates(d.counts(), 50, 3), j = hill_estimates(d.counts(), 50, 3);
+        EXPECT_EQ(i.estimated[2].se, j.estimated[2].se);
+        EXPECT_GT(i.replicates, 45);
+        EXPECT_GT(i.estimated[0].se, 0.0);
+        EXPECT_GE(i.estimated[0].lower95, i.observed[0]);
+    }
 }
 
 TEST(HillBootstrap, StandardErrorMatchesAPlainMonteCarlo) {
