@@ -50,7 +50,8 @@ TEST(RichnessReference, EveryEstimatorAgreesWithSpadeR) {
     for (const auto& r : reference::rows("estimators.csv")) {
         if (r[1].rfind("SpadeR", 0) != 0) continue;
         const reference::DataSet& d = sets.at(r[0]);
-        const Estimate& e = find(table_of(d), spade_names.at(r[2]));
+        const auto table = table_of(d);
+        const Estimate& e = find(table, spade_names.at(r[2]));
         const std::string what = r[0] + " " + r[2];
         expect_printed(e.estimate, reference::number(r[3]), what + " estimate");
         expect_printed(e.se, reference::number(r[4]), what + " se");
