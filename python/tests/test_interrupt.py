@@ -1,0 +1,64 @@
+"""Ctrl-C during a run stops it in order within moments: the passes finished
+before it are whole and equal those of a run that was not interrupted, and
+the process goes on."""
+
+import os
+import signal
+import threading
+import time
+
+import pandas as pd
+import pytest
+
+import lorvenna as lv
+from conftest import TABLES
+
+
+def long_sweep():
+    # Hundreds of quick passes: an uninterrupted run would take far longer than the test waits.
+    p = lv.template(1, Method=["dep"])
+    p["Areal"], p["SampA"], p["maxSa"], p["minSa"], p["StepSa"] = 60, 24, 12, 4, 4
+    return p
+
+
+def send_later(signum, seconds):
+    sent = []
+    timer = threading.Timer(seconds, lambda: (sent.append(time.monotonic()), os.kill(os.getpid(), signum)))
+    timer.start()
+    return timer, sent
+
+
+@pytest.mark.parametrize("jobs", [1, 2])
+def test_ctrl_c_stops_the_run_in_order(jobs):
+    p = long_sweep()
+    timer, sent = send_later(signal.SIGINT, 1.0)
+    with pytest.raises(lv.Interrupted) as raised:
+        lv.simulate(p, seed=9, replicates=2000, jobs=jobs)
+    stopped = time.monotonic()
+    timer.join()
+    assert isinstance(raised.value, KeyboardInterrupt)
+    assert stopped - sent[0] < 5.0
+    partial = raised.value.partial
+    finished = len(partial.runs)
+    assert 0 < finished < 2000 and partial.status == 130
+    assert list(partial.runs["run"]) == list(range(1, finished + 1))
+    # The finished passes are whole: those of the same passes run alone.
+    whole = lv.simulate(p, seed=9, replicates=finished, jobs=jobs)
+    for name in TABLES:
+        pd.testing.assert_frame_equal(getattr(partial, name), getattr(whole, name), check_exact=True)
+
+
+def test_an_error_of_another_signal_handler_ends_the_run_and_is_raised():
+    def alarm(signum, frame):
+        raise TimeoutError("took too long")
+    previous = signal.signal(signal.SIGALRM, alarm)
+    try:
+        signal.setitimer(signal.ITIMER_REAL, 1.0)
+        start = time.monotonic()
+        with pytest.raises(TimeoutError, match="took too long"):
+            lv.simulate(long_sweep(), seed=9, replicates=2000)
+        assert time.monotonic() - start < 6.0
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        signal.signal(signal.SIGALRM, previous)
+    assert len(lv.simulate(long_sweep(), seed=9).runs) == 1
