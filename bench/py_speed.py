@@ -4,18 +4,22 @@ Python building the same tables in memory as DataFrames. Runs alternate;
 medians are shown, of the clock and of processor time (the latter hardly
 moves when other work shares the machine).
 
-    PYTHONPATH=build/python/package /usr/bin/python3 bench/py_speed.py build/lorvenna [repeats] [batch]
+    PYTHONPATH=build/python/package /usr/bin/python3 bench/py_speed.py build/lorvenna \
+        [--repeats N] [--batch FILE] [--replicates K]
 
 The rows are those of bench/scenarios/sweep_16.txt unless another batch file
-is named; the passes continue one stream (no --run-seeds), as
-``lorvenna --mode s --batch FILE --tidy --seed 1 --quiet --out DIR`` runs them.
+is named. The passes continue one stream, as
+``lorvenna --mode s --batch FILE --tidy --seed 1 --quiet --out DIR`` runs
+them; with --replicates K every pass has its own seed word on both sides
+(--run-seeds --replicates K).
 """
+
+import argparse
 
 import os
 import resource
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 
@@ -30,11 +34,17 @@ def children_cpu():
 
 
 def main():
-    binary = os.path.abspath(sys.argv[1])
-    repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     here = os.path.dirname(os.path.abspath(__file__))
-    batch = sys.argv[3] if len(sys.argv) > 3 else os.path.join(here, "scenarios", "sweep_16.txt")
+    parser = argparse.ArgumentParser(description="Python against the command line on the same rows")
+    parser.add_argument("binary")
+    parser.add_argument("--repeats", type=int, default=5)
+    parser.add_argument("--batch", default=os.path.join(here, "scenarios", "sweep_16.txt"))
+    parser.add_argument("--replicates", type=int, default=0)
+    args = parser.parse_args()
+    binary, repeats, batch = os.path.abspath(args.binary), args.repeats, args.batch
     params = lv.read_params(batch)
+    sweep = ["--run-seeds", "--replicates", str(args.replicates)] if args.replicates else []
+    options = {"run_seeds": True, "replicates": args.replicates} if args.replicates else {"run_seeds": False}
     cli = {"elapsed": [], "cpu": []}
     py = {"elapsed": [], "cpu": []}
     with tempfile.TemporaryDirectory() as scratch:
@@ -43,11 +53,11 @@ def main():
             subprocess.run(["rm", "-rf", out], check=True)
             wall, cpu = time.perf_counter(), children_cpu()
             subprocess.run([binary, "--mode", "s", "--batch", batch, "--tidy", "--seed", "1", "--quiet",
-                            "--out", out], check=True)
+                            "--out", out, *sweep], check=True)
             cli["elapsed"].append(time.perf_counter() - wall)
             cli["cpu"].append(children_cpu() - cpu)
             wall, cpu = time.perf_counter(), time.process_time()
-            x = lv.simulate(params, seed=1, run_seeds=False)
+            x = lv.simulate(params, seed=1, **options)
             py["elapsed"].append(time.perf_counter() - wall)
             py["cpu"].append(time.process_time() - cpu)
         # The same work: the tables are those of the command line.

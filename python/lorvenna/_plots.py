@@ -99,7 +99,7 @@ def plot_sar(x, runs=None):
     info = info.assign(panel=[panel(r) for r in info.itertuples()])
     info = info.sort_values(["row", "run"], na_position="last")
     panels = list(dict.fromkeys(info["panel"]))
-    ncols = min(len(panels), 4)
+    ncols = min(math.ceil(math.sqrt(len(panels))), 4)
     fig = _figure(3.2 * ncols + _LEGEND_WIDTH + 0.6, 2.8 * math.ceil(len(panels) / ncols) + 1)
     axes = dict(zip(panels, _grid_of_axes(fig, len(panels), ncols)))
     designs = [d for d in DESIGNS if d in set(info["design"].astype(str))]

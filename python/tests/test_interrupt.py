@@ -13,6 +13,9 @@ import pytest
 import lorvenna as lv
 from conftest import TABLES
 
+# Some passes of this community give up a saturated species; the warning says so.
+pytestmark = pytest.mark.filterwarnings("ignore::lorvenna.EngineWarning")
+
 
 def long_sweep():
     # Hundreds of quick passes: an uninterrupted run would take far longer than the test waits.
@@ -39,13 +42,20 @@ def test_ctrl_c_stops_the_run_in_order(jobs):
     assert isinstance(raised.value, KeyboardInterrupt)
     assert stopped - sent[0] < 5.0
     partial = raised.value.partial
-    finished = len(partial.runs)
-    assert 0 < finished < 2000 and partial.status == 130
-    assert list(partial.runs["run"]) == list(range(1, finished + 1))
+    finished = list(partial.runs["run"])
+    assert 0 < len(finished) < 2000 and partial.status == 130
+    if jobs == 1:
+        assert finished == list(range(1, len(finished) + 1))
+    else:
+        # Passes run ahead on the other core: one that finished after the
+        # interrupted pass began is written too, so a pass may be missing.
+        assert finished == sorted(finished) and finished[0] == 1
     # The finished passes are whole: those of the same passes run alone.
-    whole = lv.simulate(p, seed=9, replicates=finished, jobs=jobs)
+    whole = lv.simulate(p, seed=9, replicates=finished[-1], jobs=jobs)
     for name in TABLES:
-        pd.testing.assert_frame_equal(getattr(partial, name), getattr(whole, name), check_exact=True)
+        expected = getattr(whole, name)
+        expected = expected[expected["run"].isin(finished)].reset_index(drop=True)
+        pd.testing.assert_frame_equal(getattr(partial, name), expected, check_exact=True)
 
 
 def test_an_error_of_another_signal_handler_ends_the_run_and_is_raised():
