@@ -268,3 +268,48 @@ def engine_faults(messages, labels):
         else:
             faults.append(Fault([label], None, message))
     return faults
+
+
+# A rank-order block holds at most this many species.
+BLOCK_LIMIT = 10000
+
+
+def _vectors(values, what, rows):
+    """One vector of numbers, or one per parameter row, as lists of floats."""
+    def numbers(v):
+        array = np.asarray(v)
+        if array.ndim != 1 or array.dtype.kind not in "iuf":
+            raise ValueError(f"{what} must be a vector of numbers or a list of them, one per parameter row")
+        return [float(a) for a in array]
+    if isinstance(values, (list, tuple)) and values and all(
+            isinstance(v, (list, tuple, np.ndarray, pd.Series)) for v in values):
+        vectors = [numbers(v) for v in values]
+    else:
+        vectors = [numbers(values)]
+    if len(vectors) not in (1, rows):
+        raise ValueError(f"{what} holds {len(vectors)} vectors for {rows} parameter rows: give one, or one per row")
+    for v in vectors:
+        if not 1 <= len(v) <= BLOCK_LIMIT:
+            raise ValueError(f"a vector of {what} must hold 1 to {BLOCK_LIMIT} species")
+        if any(not math.isfinite(a) or abs(a) > FLOAT_MAX for a in v):
+            raise ValueError(f"{what} must be finite numbers within single precision")
+    return vectors
+
+
+def rank_order_text(abundances, weights, rows):
+    """The rank-order text of abundance vectors: one "*" block per parameter
+    row, the abundances in rank order (and a body weight beside each), in the
+    engine's real format. One vector serves every row."""
+    abundances = _vectors(abundances, "abundances", rows)
+    if weights is not None:
+        weights = _vectors(weights, "weights", rows)
+        if len(weights) != len(abundances) or any(len(w) != len(a) for w, a in zip(weights, abundances)):
+            raise ValueError("weights must match abundances: one weight per abundance")
+    blocks = []
+    for r in range(rows):
+        i = 0 if len(abundances) == 1 else r
+        records = _engine.format_reals(abundances[i])
+        if weights is not None:
+            records = [f"{a} {w}" for a, w in zip(records, _engine.format_reals(weights[i]))]
+        blocks.append("\n".join(["*"] + records))
+    return "\n".join(blocks) + "\n"

@@ -10,7 +10,7 @@ import pandas as pd
 
 from . import _engine
 from ._errors import EngineWarning, Interrupted, ParameterError
-from ._params import batch_text, check_params, engine_faults
+from ._params import batch_text, check_params, engine_faults, rank_order_text
 from ._tables import TABLES, column_kinds, frame_of
 
 # Exit statuses of a session.
@@ -96,7 +96,8 @@ def _whole(value, name, low, high):
     return int(value)
 
 
-def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, habitat=False, map=0):
+def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, habitat=False, map=0,
+             abundances=None, weights=None):
     """Runs every row of `params` (a DataFrame like template()'s) `replicates`
     times in this process, up to `jobs` passes at once, and returns a Result.
 
@@ -110,6 +111,12 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     and samples the community, "m" the model community only. `habitat` keeps
     the habitat grid of every pass, `map` (with habitat) the individuals of
     that species per cell.
+
+    `abundances` places a given community instead of a generated one: a
+    vector of abundances in rank order (for every row) or a list of vectors,
+    one per row, with `weights` in the same shape for body weights. Each
+    vector becomes a block of a rank-order file and takes its path, as
+    ``--rank-order FILE [--weights]`` does.
 
     Rows the engine would refuse raise ParameterError before anything runs.
     Ctrl-C stops the run in order and raises Interrupted, whose `partial`
@@ -130,8 +137,15 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     if map > 0 and not habitat:
         raise ValueError("map needs habitat=True: the species' cells are drawn over the habitat")
     checked = check_params(params)
+    rank_order = ""
+    if abundances is not None:
+        if mode != "s":
+            raise ValueError('abundances need mode "s"')
+        rank_order = rank_order_text(abundances, weights, len(checked))
+    elif weights is not None:
+        raise ValueError("weights go with abundances")
     raw = _engine.run(batch_text(checked), mode, seed, bool(run_seeds), replicates, jobs, habitat,
-                      float(map), "", False)
+                      float(map), rank_order, weights is not None)
     messages = [line for line in raw["messages"].splitlines() if line.strip()]
     if raw["status"] == _STATUS_ERROR:
         faults = engine_faults(messages, list(params.index))

@@ -80,3 +80,34 @@ def test_a_folder_without_tables_is_refused(tmp_path):
         lv.read(tmp_path)
     with pytest.raises(FileNotFoundError, match="no folder"):
         lv.read(tmp_path / "missing")
+
+
+def test_abundance_vectors_take_the_rank_order_path(run_cli, tmp_path):
+    p = small_rows(("seq", "lin"))
+    p["maxD"] = 20.0  # whole individuals: every abundance rounded, those below one individual left out
+    lognormal = np.exp(2 + 1.5 * np.linspace(-2.3, 2.3, 30))
+    a = [lognormal / lognormal.sum() * 3000, [250.5, 80.25, 12, 3.5, 0.4, 0.2]]
+    w = [np.linspace(1, 300, 30), [2.5, 7, 30, 0, 1000, 9]]
+    ranks = tmp_path / "ranks.txt"
+    for weights in (None, w):
+        # The command line reads the same numbers written in full.
+        with open(ranks, "w") as f:
+            for i, block in enumerate(a):
+                f.write("*\n")
+                for k, value in enumerate(block):
+                    f.write(repr(float(value)) + ("" if weights is None else " " + repr(float(weights[i][k])))
+                            + "\n")
+        x = lv.simulate(p, seed=5, abundances=a, weights=weights)
+        out = run_cli(p, 5, "--run-seeds", "--rank-order", str(ranks), *([] if weights is None else ["--weights"]))
+        for name in TABLES:
+            assert_same_as_csv(getattr(x, name), out / f"{name}.csv")
+        assert list(x.runs["Species"]) == [30, 6]
+        assert (x.species.query("run == 2")["expected"] > 0).sum() == 4
+    second = x.species.query("run == 2").set_index("species")
+    assert list(second.loc[[1, 2, 3], "weight"]) == [2.5, 7, 30]  # a weight of 0 takes Damuth's rule
+    # One vector serves every row; a block without a species the run can count is refused by row.
+    assert list(lv.simulate(p, seed=5, abundances=a[1]).runs["Species"]) == [6, 6]
+    with pytest.raises(lv.ParameterError, match="row 0: Error while building the community"):
+        lv.simulate(p.iloc[:1], abundances=[0.0, 0.0, 0.0])
+    with pytest.raises(ValueError, match="one weight per abundance"):
+        lv.simulate(p, abundances=a, weights=[w[0], w[1][:3]])

@@ -72,3 +72,22 @@ def test_an_error_of_another_signal_handler_ends_the_run_and_is_raised():
         signal.setitimer(signal.ITIMER_REAL, 0)
         signal.signal(signal.SIGALRM, previous)
     assert len(lv.simulate(long_sweep(), seed=9).runs) == 1
+
+
+def test_other_python_threads_run_while_the_engine_does():
+    counts, done = [0], threading.Event()
+
+    def count():
+        while not done.is_set():
+            counts[0] += 1
+    counter = threading.Thread(target=count)
+    counter.start()
+    try:
+        before = counts[0]
+        x = lv.simulate(long_sweep(), seed=9, replicates=20)
+        during = counts[0] - before
+    finally:
+        done.set()
+        counter.join()
+    # The GIL is released for the passes: the counter went on all along.
+    assert len(x.runs) == 20 and during > 100_000
