@@ -1,0 +1,24 @@
+"""Lorvenna in Python: the engine in this process, its tidy tables as pandas
+DataFrames and matplotlib plots of them.
+
+    import lorvenna as lv
+    p = lv.template(1, Aggreg=[0, 4, 16], Method=["seq", "dep"])
+    x = lv.simulate(p, seed=1, replicates=20, jobs=2)
+    x.samples.head()
+    lv.bias(x)
+    lv.plot_sar(x); lv.plot_bias(x, by="Aggreg")
+    y = lv.read("results")        # a command-line output folder
+
+The estimators on field data (counts by unit and species) will come as
+lv.estimate(), in a module of their own beside _bias.py.
+"""
+
+from ._bias import bias
+from ._errors import EngineWarning, Fault, Interrupted, ParameterError
+from ._params import read_params, template, write_params
+from ._plots import plot_bias, plot_habitat, plot_rad, plot_sar
+from ._result import Result, read, simulate
+
+__all__ = ["template", "read_params", "write_params", "simulate", "read", "Result", "bias",
+           "plot_sar", "plot_bias", "plot_rad", "plot_habitat",
+           "ParameterError", "Interrupted", "EngineWarning", "Fault"]

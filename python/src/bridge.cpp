@@ -1,0 +1,92 @@
+// The one file of the module that touches the engine: a scripted session run
+// through run_session() on a MemoryFiles that serves the batch rows (and
+// rank-order blocks) as input files and keeps the tables and grids the
+// session writes.  The fixed-width reports, which nobody reads here, are
+// dropped as they are written.
+#include "bridge.hpp"
+
+#include <filesystem>
+#include <stdexcept>
+#include <sstream>
+
+#include "core/keyword.hpp"
+#include "core/memory_files.hpp"
+#include "driver/session.hpp"
+
+namespace lorvenna_py {
+
+const char* const batch_name = "params";
+
+namespace {
+
+const char* const rank_order_name = "abundances";
+
+bool ends_with(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+lorvenna::MemoryFiles kept_tables_and_grids() {
+    lorvenna::MemoryFiles files;
+    files.keep = [](const std::string& name) {
+        return ends_with(name, ".csv") || ends_with(name, ".asc") || name == "lorvenna.txt";
+    };
+    return files;
+}
+
+}  // namespace
+
+EngineResult run_engine(const EngineRequest& request, const volatile int* stop) {
+    lorvenna::MemoryFiles files = kept_tables_and_grids();
+    files.inputs[batch_name] = request.batch;
+    lorvenna::SessionOptions options;
+    options.seed = request.seed;
+    options.mode = lorvenna::keyword(request.mode);
+    options.batch = batch_name;
+    options.tidy = true;
+    options.habitat = request.habitat;
+    options.quiet = true;
+    options.run_seeds = request.run_seeds;
+    options.replicates = request.replicates;
+    options.jobs = request.jobs;
+    options.map_species = request.map_species;
+    if (!request.rank_order.empty()) {
+        files.inputs[rank_order_name] = request.rank_order;
+        options.source = lorvenna::keyword("o");
+        options.rank_order = rank_order_name;
+        options.weights = request.weights;
+    }
+
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+    // The passes beside the session's own thread see the flag itself; the
+    // session's thread asks through the poll as well.
+    io.stop_requested = stop;
+    io.poll_interrupt = [stop] { return stop != nullptr && *stop != 0; };
+
+    EngineResult result;
+    result.status = lorvenna::run_session(io, options);
+    result.messages = messages.str();
+    result.files = std::move(files.outputs);
+    return result;
+}
+
+std::string engine_template() {
+    lorvenna::MemoryFiles files = kept_tables_and_grids();
+    lorvenna::SessionOptions options;
+    options.seed = 1;
+    options.mode = lorvenna::keyword("b");
+    options.quiet = true;
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+    if (lorvenna::run_session(io, options) != 0)
+        throw std::runtime_error("the engine wrote no template: " + messages.str());
+    return files.text("lorvenna.txt");
+}
+
+}  // namespace lorvenna_py
