@@ -1,7 +1,7 @@
 # The R package in r/lorvenna: installed into build/r-lib (its configure
 # stages the engine's sources into r/lorvenna/src/engine), its tests run
-# against the command line built beside it, and R CMD check on the source
-# package built from it.
+# against the command line built beside it, and R CMD check --as-cran on the
+# source package built from it, whose tests compare with the same program.
 find_program(LORVENNA_R_COMMAND R)
 find_program(LORVENNA_RSCRIPT Rscript)
 if(NOT LORVENNA_R_COMMAND OR NOT LORVENNA_RSCRIPT)
@@ -33,4 +33,5 @@ set_tests_properties(r_tests PROPERTIES TIMEOUT 900
 add_test(NAME r_configure COMMAND bash ${CMAKE_SOURCE_DIR}/r/configure_test.sh)
 add_test(NAME r_check
          COMMAND bash ${CMAKE_SOURCE_DIR}/r/check_package.sh ${CMAKE_BINARY_DIR}/r-check)
-set_tests_properties(r_check PROPERTIES TIMEOUT 1800 ENVIRONMENT "MAKEFLAGS=-j2")
+set_tests_properties(r_check PROPERTIES TIMEOUT 2400
+                     ENVIRONMENT "MAKEFLAGS=-j2;LORVENNA_BINARY=$<TARGET_FILE:lorvenna>")
