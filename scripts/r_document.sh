@@ -10,7 +10,7 @@
 #   scripts/r_document.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh r
+scripts/setup.sh r-docs
 Rscript -e 'roxygen2::roxygenise("r/lorvenna", roclets = c("rd", "namespace"))'
 
 binary=build/r/lorvenna
