@@ -1,12 +1,13 @@
 # The R package in r/lorvenna: installed into build/r-lib (its configure
 # stages the engine's sources into r/lorvenna/src/engine), its tests run
-# against the command line built beside it, and R CMD check on the source
-# package built from it.
+# against the command line built beside it, and R CMD check --as-cran on the
+# source package built from it, whose tests compare with the same program.
 find_program(LORVENNA_R_COMMAND R)
 find_program(LORVENNA_RSCRIPT Rscript)
 if(NOT LORVENNA_R_COMMAND OR NOT LORVENNA_RSCRIPT)
   message(FATAL_ERROR "LORVENNA_R needs R (Debian: apt-get install r-base-dev r-cran-rcpp r-cran-ggplot2 "
-                      "r-cran-testthat, or scripts/r_test.sh, which installs what is missing)")
+                      "r-cran-testthat r-cran-knitr r-cran-rmarkdown r-cran-roxygen2 pandoc, or "
+                      "scripts/r_test.sh, which installs what is missing)")
 endif()
 
 # The package carries the project's version.
@@ -31,6 +32,8 @@ add_test(NAME r_tests
 set_tests_properties(r_tests PROPERTIES TIMEOUT 900
                      ENVIRONMENT "R_LIBS=${LORVENNA_R_LIBRARY};LORVENNA_BINARY=$<TARGET_FILE:lorvenna>")
 add_test(NAME r_configure COMMAND bash ${CMAKE_SOURCE_DIR}/r/configure_test.sh)
+add_test(NAME r_documented COMMAND bash ${CMAKE_SOURCE_DIR}/r/documented_test.sh)
 add_test(NAME r_check
          COMMAND bash ${CMAKE_SOURCE_DIR}/r/check_package.sh ${CMAKE_BINARY_DIR}/r-check)
-set_tests_properties(r_check PROPERTIES TIMEOUT 1800 ENVIRONMENT "MAKEFLAGS=-j2")
+set_tests_properties(r_check PROPERTIES TIMEOUT 2400
+                     ENVIRONMENT "MAKEFLAGS=-j2;LORVENNA_BINARY=$<TARGET_FILE:lorvenna>")

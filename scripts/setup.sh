@@ -2,12 +2,15 @@
 # Installs what Lorvenna needs from Debian's packages, when it is missing:
 #   scripts/setup.sh          the program: cmake, g++
 #   scripts/setup.sh tests    also GoogleTest, python3 and GNU parallel (tests, sweeps, acceptance checks)
-#   scripts/setup.sh r        R with Rcpp, ggplot2 and testthat (the R package)
+#   scripts/setup.sh r        R with Rcpp, ggplot2, testthat, knitr, rmarkdown and pandoc (the R package and its
+#                             vignette), and the tools R CMD check --as-cran asks for (checkbashisms, qpdf)
+#   scripts/setup.sh r-docs   also roxygen2 (scripts/r_document.sh)
 #   scripts/setup.sh python   Debian's Python with its headers, pybind11, NumPy, pandas, matplotlib,
 #                             pytest, pip and setuptools (the Python package)
 # As root it installs with apt-get; otherwise it names what to install and stops.
 set -euo pipefail
 missing=()
+tools=()  # installed without the packages they recommend: only their own command is wanted
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
 if [ "${1:-}" = tests ]; then
@@ -15,12 +18,17 @@ if [ "${1:-}" = tests ]; then
   command -v python3 >/dev/null || missing+=(python3)
   command -v parallel >/dev/null || missing+=(parallel)
 fi
-if [ "${1:-}" = r ]; then
-  has_r_package() { command -v Rscript >/dev/null && Rscript -e "quit(status = !requireNamespace('$1', quietly = TRUE))" 2>/dev/null; }
+has_r_package() { command -v Rscript >/dev/null && Rscript -e "quit(status = !requireNamespace('$1', quietly = TRUE))" 2>/dev/null; }
+if [ "${1:-}" = r ] || [ "${1:-}" = r-docs ]; then
   command -v R >/dev/null && [ -f "$(R RHOME 2>/dev/null)/etc/Makeconf" ] || missing+=(r-base-dev)
   has_r_package Rcpp || missing+=(r-cran-rcpp)
   has_r_package ggplot2 || missing+=(r-cran-ggplot2)
   has_r_package testthat || missing+=(r-cran-testthat)
+  has_r_package knitr || missing+=(r-cran-knitr)
+  has_r_package rmarkdown || missing+=(r-cran-rmarkdown)
+  command -v pandoc >/dev/null || missing+=(pandoc)
+  command -v checkbashisms >/dev/null || tools+=(devscripts)
+  command -v qpdf >/dev/null || tools+=(qpdf)
 fi
 if [ "${1:-}" = python ]; then
   # Debian's interpreter: the python3 first on PATH may be another one.
@@ -36,13 +44,22 @@ if [ "${1:-}" = python ]; then
   has_module pip || missing+=(python3-pip)
   has_module setuptools || missing+=(python3-setuptools)
 fi
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "${1:-}" = r-docs ]; then
+  has_r_package roxygen2 || missing+=(r-cran-roxygen2)
+fi
+[ ${#missing[@]} -eq 0 ] && [ ${#tools[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then
-  echo "Installing ${missing[*]} from Debian's packages"
+  echo "Installing ${missing[*]} ${tools[*]} from Debian's packages"
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+  if [ ${#tools[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tools[@]}" >/dev/null
+  fi
 else
-  echo "Lorvenna needs ${missing[*]}; install them with:" >&2
-  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  echo "Lorvenna needs ${missing[*]} ${tools[*]}; install them with:" >&2
+  [ ${#missing[@]} -gt 0 ] && echo "  sudo apt-get install -y ${missing[*]}" >&2
+  [ ${#tools[@]} -gt 0 ] && echo "  sudo apt-get install -y --no-install-recommends ${tools[*]}" >&2
   exit 1
 fi

@@ -31,6 +31,39 @@ param_kinds <- function() {
   vapply(tpl, function(v) if (is.integer(v)) "integer" else if (is.numeric(v)) "real" else "keyword", "")
 }
 
+#' Parameter rows: the template, sweeps and batch files
+#'
+#' `lv_template()` returns the engine's template parameter rows (the rows of
+#' the batch file that `lorvenna --mode b` writes) as a data frame whose
+#' column names are the batch header's: `Areal`, `SampA`, `maxSa`, ...,
+#' `GridHet`. Edit columns as in any data frame, or name columns to sweep:
+#' every combination of their values (as [expand.grid()] makes them) is
+#' crossed with the chosen template rows.
+#'
+#' `lv_write_batch()` writes rows as a batch file that the command line runs
+#' (`lorvenna --mode s --batch FILE ...`), for example on a cluster.
+#'
+#' Integer columns (`Areal`, `SampA`, `maxSa`, `minSa`, `StepSa`, `Sampfac`,
+#' `Species`, `Class`, `Permut`) take whole numbers, keyword columns
+#' (`Method`, `DWD`, `SWD`, `RndHet`, `FracM`, `DivInd`, `GridHet`) words, the
+#' others real numbers, which the engine holds in single precision. The
+#' meaning and allowed values of every parameter are in the manual, sections
+#' 3 and 5.
+#'
+#' @param rows template rows to keep (1 to 5); `NULL` keeps all five.
+#' @param ... columns to sweep, named, each a vector of values.
+#' @return `lv_template()`: a data frame with one row per template row (times
+#'   the swept combinations). `lv_write_batch()`: the file name, invisibly.
+#' @seealso [lv_simulate()] runs the rows.
+#' @examples
+#' p <- lv_template(1)
+#' names(p)
+#' sweep <- lv_template(1, Aggreg = c(1, 5, 20), Method = c("seq", "dep"))
+#' sweep[, c("Method", "Aggreg")]
+#' f <- tempfile(fileext = ".txt")
+#' lv_write_batch(sweep, f)
+#' readLines(f, n = 2)
+#' @export
 lv_template <- function(rows = NULL, ...) {
   tpl <- template_frame()
   if (!is.null(rows)) tpl <- tpl[rows, , drop = FALSE]
@@ -124,6 +157,10 @@ batch_text <- function(params) {
   paste0(paste(c(paste(names(kinds), collapse = " "), lines), collapse = "\n"), "\n")
 }
 
+#' @rdname lv_template
+#' @param params a data frame with every column of `lv_template()`.
+#' @param file the batch file to write.
+#' @export
 lv_write_batch <- function(params, file) {
   text <- batch_text(check_params(params))
   cat(text, file = file, sep = "")
@@ -171,4 +208,18 @@ batch_error <- function(messages, batch_name) {
     sprintf("row %d, %s (allowed: %s): %s", row, check_ranges$column[k], check_ranges$allowed[k], message)
   }, "", USE.NAMES = FALSE)
   paste0("params has ", length(lines), " faulty row(s); nothing was run:\n  ", paste(lines, collapse = "\n  "))
+}
+
+# The parameter columns of `d` (runs, or samples merged with runs) that
+# differ between its rows besides the design: `swept`, those a sweep varies,
+# and `held`, the sample sizes and the sample factor where they change only
+# with `design` (a design lays out no more units than fit in the sampled
+# square, so the engine holds them to it).
+param_variation <- function(d, design) {
+  cols <- intersect(setdiff(names(param_kinds()), "Method"), names(d))
+  varying <- cols[vapply(cols, function(col) length(unique(d[[col]])) > 1, TRUE)]
+  follows_design <- function(col) all(tapply(d[[col]], design, function(v) length(unique(v)) == 1))
+  held <- intersect(c("maxSa", "minSa", "StepSa", "Sampfac"), varying)
+  held <- held[vapply(held, follows_design, TRUE)]
+  list(swept = setdiff(varying, held), held = held)
 }

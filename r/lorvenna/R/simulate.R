@@ -3,6 +3,75 @@
 # The name the engine knows the rows by (see src/bridge.cpp).
 batch_name <- "params"
 
+#' Run parameter rows through the engine
+#'
+#' Runs every row of `params` (each `replicates` times) through the Lorvenna
+#' engine in the R session and returns its tables. For the same rows and seed
+#' word the tables equal, value for value, those of
+#' `lorvenna --mode s --batch FILE --tidy --seed SEED --run-seeds --replicates K`
+#' for a batch file holding the rows: every pass starts from its own seed
+#' word, derived from `seed`, its row and its replicate.
+#'
+#' The rows are checked as the command line checks a batch file before it
+#' runs anything. Values the batch format cannot carry (a missing column,
+#' `NA`, a fraction in an integer column, a word with blanks) end in an error
+#' naming the column and the rows; rows the engine refuses end in an error
+#' naming the row, the column, the values it allows and the engine's message,
+#' for example
+#' `row 2, SampA (allowed: 1 to the grid side (Areal; ...)): Error while reading area: 500`.
+#' Warnings of the engine (a species it could not place whole, a fractal kind
+#' it does not know) become one R warning.
+#'
+#' Long runs stop cleanly on an interrupt (Ctrl-C, Esc): the pass under way is
+#' abandoned, and the error condition, of class `lorvenna_interrupted` (and
+#' `interrupt`), holds the passes finished so far as `partial`.
+#'
+#' @param params a data frame with every column of [lv_template()], one row
+#'   per parameter set. Other columns are ignored.
+#' @param mode `"s"`: model, placement, samples and statistics; `"m"`: the
+#'   model community only.
+#' @param seed the seed word, a whole number from 0 to 4294967295.
+#' @param replicates how many passes each row makes.
+#' @param abundances `NULL` for a generated community, or a numeric vector of
+#'   abundances in rank order (the same community for every row), or a list of
+#'   such vectors, one per row. They take the engine's rank-order path
+#'   (manual, section 6.3): with `maxD` > 0 whole individuals, each rounded to
+#'   the nearest integer, and a species enters only when it reaches the
+#'   minimum abundance; with `maxD` <= 0 relative abundances. At most 10000
+#'   species.
+#' @param weights with `abundances`: body weights in the same shape, one per
+#'   abundance; `NULL`: weights by Damuth's rule.
+#' @param habitat `TRUE` also returns the habitat grid of every pass
+#'   (`--habitat`).
+#' @param map a species number N > 0 (with `habitat = TRUE`) also returns the
+#'   individuals of species N in every cell of every pass's grid (`--map N`).
+#' @param progress show a progress bar while the passes run.
+#' @return An object of class `lorvenna`: a list of data frames `runs` (one
+#'   row per pass: parameters as used, seed word, status), `species`,
+#'   `samples`, `curve`, `units` and `timings`, with the columns of the
+#'   command line's CSV files (see the data dictionary); with `habitat = TRUE`
+#'   a list `habitat` of matrices `m[x, y]`, one per pass named by its run
+#'   number, and with `map` a list `maps` of integer matrices alike. Numbers
+#'   are doubles, texts character, undefined values `NA`. Attributes: `status`
+#'   (the exit status the command line would give), `messages` (its warning
+#'   lines), `seed`.
+#' @seealso [lv_template()] for the rows, [summary.lorvenna()] for the
+#'   estimates beside their truth, [plot.lorvenna()] and [lv_plot_bias()] to
+#'   draw them, [lv_read()] for the command line's output folders.
+#' @examples
+#' p <- lv_template(1, Method = c("seq", "dep"))
+#' p$Areal <- 40
+#' p$SampA <- 16
+#' p$maxSa <- 8
+#' x <- lv_simulate(p, seed = 7, replicates = 2)
+#' x
+#' head(x$samples[, c("run", "design", "n_units", "species", "sar_z")])
+#'
+#' # A lognormal community of about 5000 individuals placed on the grid
+#' a <- sort(exp(rnorm(40, mean = 3, sd = 1.2)), decreasing = TRUE)
+#' y <- lv_simulate(p[1, ], abundances = a / sum(a) * 5000, seed = 7)
+#' y$runs[, c("Species", "individuals_placed")]
+#' @export
 lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances = NULL, weights = NULL,
                         habitat = FALSE, map = 0, progress = interactive()) {
   if (!(identical(mode, "s") || identical(mode, "m")))
@@ -94,12 +163,31 @@ new_lorvenna <- function(tables, habitat = list(), maps = list()) {
   structure(x, class = "lorvenna")
 }
 
+#' Read a command-line output folder
+#'
+#' Reads the tidy tables (`runs.csv`, `species.csv`, `samples.csv`,
+#' `curve.csv`, `units.csv`, `timings.csv` and, where the engine writes it,
+#' `estimates.csv`) and the grids (`habitat-RUN.asc`, `map-RUN.asc`) of a
+#' folder the command line wrote with `--tidy` (a single run or a merged
+#' sweep) into the object [lv_simulate()] returns.
+#'
+#' @param dir the output folder (`--out DIR`).
+#' @return An object of class `lorvenna`; its tables are identical to those of
+#'   [lv_simulate()] for the same rows and seed word.
+#' @examples
+#' # The folder that
+#' #   lorvenna --mode s --batch rows.txt --tidy --seed 7 --run-seeds --replicates 2 --out sweep
+#' # wrote for two small rows of a sweep:
+#' x <- lv_read(system.file("extdata", "sweep", package = "lorvenna"))
+#' x
+#' summary(x)
+#' @export
 lv_read <- function(dir) {
   if (!dir.exists(dir)) stop("no folder ", dir, call. = FALSE)
   if (!file.exists(file.path(dir, "runs.csv")))
     stop("no runs.csv in ", dir, ": the tables are written by a run with --tidy", call. = FALSE)
   text <- function(path) readChar(path, file.size(path), useBytes = TRUE)
-  csv <- list.files(dir, pattern = "^(runs|species|samples|curve|units|timings)\\.csv$")
+  csv <- list.files(dir, pattern = "^(runs|species|samples|curve|units|timings|estimates)\\.csv$")
   tables <- lapply(file.path(dir, csv), function(p) .parse_csv(text(p)))
   names(tables) <- sub("\\.csv$", "", csv)
   grids <- function(kind, whole) {
@@ -111,6 +199,19 @@ lv_read <- function(dir) {
   new_lorvenna(tables, grids("habitat", FALSE), grids("map", TRUE))
 }
 
+#' Print a simulation
+#'
+#' Lists the passes and the tables of a result.
+#'
+#' @param x a result of [lv_simulate()] or [lv_read()].
+#' @param ... not used.
+#' @return `x`, invisibly.
+#' @examples
+#' p <- lv_template(1)
+#' p$Areal <- 40
+#' p$SampA <- 16
+#' print(lv_simulate(p))
+#' @export
 print.lorvenna <- function(x, ...) {
   runs <- x$runs
   ok <- sum(runs$status == "ok")
@@ -123,10 +224,4 @@ print.lorvenna <- function(x, ...) {
   bad <- runs$status[runs$status != "ok"]
   if (length(bad) > 0) cat("  passes not ok:", paste(unique(bad), collapse = "; "), "\n")
   invisible(x)
-}
-
-plot.lorvenna <- function(x, ...) {
-  p <- lv_plot_sar(x, ...)
-  print(p)
-  invisible(p)
 }

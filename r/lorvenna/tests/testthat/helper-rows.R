@@ -13,10 +13,13 @@ small_rows <- function(designs = c("seq", "ind", "oct", "dep", "lin")) {
   p
 }
 
-# The command line built beside the package (the r preset passes its path).
+# The command line built beside the package: the r preset passes its path to
+# the tests and to R CMD check. Named but missing is an error, not a skip, so
+# that a broken build cannot pass for a check without the program.
 cli_binary <- function() {
   bin <- Sys.getenv("LORVENNA_BINARY")
-  if (!nzchar(bin) || !file.exists(bin)) testthat::skip("no command-line program (LORVENNA_BINARY)")
+  if (!nzchar(bin)) testthat::skip("no command-line program to compare with (set LORVENNA_BINARY)")
+  if (!file.exists(bin)) stop("LORVENNA_BINARY names ", bin, ", which does not exist")
   bin
 }
 

@@ -60,7 +60,63 @@ test_that("the bias plot averages the bias_ columns over replicates, per design 
   expect_identical(length(unique(engine[[4]]$colour)), 5L)  # the incidence estimators, not the SAR extrapolation
   one <- built_layers(lv_plot_bias(sim, by = "Aggreg", estimators = "chao2"))
   expect_identical(length(unique(one[[4]]$colour)), 1L)
-  expect_identical(lv_plot_bias(d)$labels$x, "Aggreg")  # the one parameter that varies
-  d$Range <- d$replicate
-  expect_error(lv_plot_bias(d), "several vary: Aggreg, Range")
+  # A sweep by factors on a logarithmic axis, an even one on a linear axis; ticks at the swept values.
+  x_scale <- function(p) p$scales$get_scales("x")
+  expect_identical(x_scale(lv_plot_bias(d, by = "Aggreg"))$trans$name, "log-10")
+  expect_equal(x_scale(lv_plot_bias(d, by = "Aggreg"))$breaks, c(1, 5, 20))
+  expect_identical(x_scale(lv_plot_bias(transform(d, Aggreg = Aggreg + 100), by = "Aggreg"))$trans$name, "identity")
+})
+
+test_that("the bias plot finds the swept parameter when the sample sizes follow the design, and says so", {
+  d <- expand.grid(replicate = 1:2, Aggreg = c(1, 5, 20), design = c("seq", "ind"), stringsAsFactors = FALSE)
+  d$bias_observed <- -0.1
+  held <- ifelse(d$design == "ind", 5, 12)  # ind lays out no more units than fit on the square's diagonal
+  cases <- list(
+    list(what = "only Aggreg varies", maxSa = 12, minSa = 4, Range = 0, by = "Aggreg", says = "by = \"Aggreg\""),
+    list(what = "maxSa follows the design", maxSa = held, minSa = 4, Range = 0, by = "Aggreg",
+         says = "maxSa follows the design"),
+    list(what = "maxSa and minSa follow it", maxSa = held, minSa = held - 1, Range = 0, by = "Aggreg",
+         says = "maxSa, minSa follow the design"),
+    list(what = "maxSa swept within a design", maxSa = rep(c(8, 12), 6), minSa = 4, Range = 0,
+         error = "several vary: maxSa, Aggreg"),
+    list(what = "a second parameter swept", maxSa = held, minSa = 4, Range = d$replicate,
+         error = "several vary: Aggreg, Range"))
+  for (case in cases) {
+    d$maxSa <- case$maxSa
+    d$minSa <- case$minSa
+    d$Range <- case$Range
+    if (is.null(case$error)) {
+      expect_message(p <- lv_plot_bias(d), case$says, fixed = TRUE, label = case$what)
+      expect_identical(p$labels$x, case$by, label = case$what)
+    } else {
+      expect_error(lv_plot_bias(d), case$error, fixed = TRUE, label = case$what)
+    }
+  }
+  d$Range <- 0
+  expect_error(lv_plot_bias(d[d$Aggreg == 1, ]), "no parameter varies across the passes besides the design")
+  # The engine's own sweep: ind holds maxSa to 5 units on this square.
+  p <- small_rows(c("seq", "ind"))[c(1, 2, 1, 2), ]
+  p$Aggreg <- c(1, 1, 20, 20)
+  x <- suppressWarnings(lv_simulate(p, seed = 4, replicates = 2))
+  expect_gt(length(unique(x$runs$maxSa)), 1)
+  expect_message(b <- lv_plot_bias(x), "by = \"Aggreg\".*maxSa follows the design")
+  expect_identical(b$labels$x, "Aggreg")
+})
+
+test_that("autoplot draws each of the package's plots, and plot prints it and returns it invisibly", {
+  functions <- list(sar = lv_plot_sar, rad = lv_plot_rad, habitat = lv_plot_habitat, map = lv_plot_map)
+  for (type in names(functions)) {
+    ours <- autoplot(sim, type = type)
+    expect_s3_class(ours, "ggplot")
+    expect_identical(ggplot2::layer_data(ours, 1), ggplot2::layer_data(functions[[type]](sim), 1), label = type)
+  }
+  expect_identical(autoplot(sim, type = "rad", run = 4)$data, lv_plot_rad(sim, run = 4)$data)
+  expect_identical(autoplot(sim, type = "bias", by = "Aggreg")$labels$x, "Aggreg")
+  expect_error(autoplot(sim, type = "pie"), "should be one of")
+  drawn <- tempfile(fileext = ".png")
+  grDevices::png(drawn)
+  expect_invisible(p <- plot(sim, type = "habitat", run = 2))
+  grDevices::dev.off()
+  expect_true(file.exists(drawn))  # printed: the device got a page
+  expect_identical(p$labels$title, lv_plot_habitat(sim, 2)$labels$title)
 })

@@ -31,3 +31,12 @@ test_that("a sweep crosses every combination with every chosen template row", {
   }
   expect_error(lv_template(1, Agreg = 1), "unknown parameter column\\(s\\): Agreg")
 })
+
+test_that("the example folder the help pages read is what the engine writes today for its rows", {
+  dir <- system.file("extdata", "sweep", package = "lorvenna")
+  rows <- utils::read.table(file.path(dir, "rows.txt"), header = TRUE, stringsAsFactors = FALSE)
+  shipped <- lv_read(dir)
+  x <- suppressWarnings(lv_simulate(rows, seed = 7, replicates = 2))
+  for (t in c("runs", "species", "samples", "curve", "units"))
+    expect_identical(shipped[[t]], x[[t]], label = paste(t, "(scripts/r_document.sh writes the folder anew)"))
+})
