@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/console_input.hpp"
-#include "driver/progress_line.hpp"
+#include "driver/standard_error_progress.hpp"
 #include "driver/command_line.hpp"
 #include "sweeps/bias_command.hpp"
 #include "sweeps/merge.hpp"

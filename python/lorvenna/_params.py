@@ -39,17 +39,16 @@ def _template_frame():
     return pd.DataFrame(columns)
 
 
+@functools.lru_cache(maxsize=1)
+def parameter_table():
+    """The engine's table of parameters in batch column order: a dict per
+    parameter with its column, label, kind, allowed values and keywords."""
+    return tuple(_engine.parameters())
+
+
 def param_kinds():
     """'integer', 'real' or 'keyword' for every parameter column, in batch order."""
-    kinds = {}
-    for name, column in _template_frame().items():
-        if column.dtype == np.int64:
-            kinds[name] = "integer"
-        elif column.dtype == np.float64:
-            kinds[name] = "real"
-        else:
-            kinds[name] = "keyword"
-    return kinds
+    return {p["column"]: p["kind"] for p in parameter_table()}
 
 
 def template(rows=None, **sweep):
@@ -209,65 +208,21 @@ def read_params(path):
     return pd.DataFrame(columns)
 
 
-# The allowed values behind each check of a batch row, by the words that
-# begin the engine's message ("Error while reading area: ...").
-CHECKS = {
-    "area": ("SampA", "1 to the grid side (Areal; an rmd grid's side after rescaling)"),
-    "max. sample size": ("maxSa", "1 to SampA^2"),
-    "min. sample size": ("minSa", "1 to maxSa and at most SampA^2"),
-    "step width": ("StepSa", "1 to maxSa"),
-    "sample factor": ("Sampfac", "1 to 10"),
-    "method of sampling": ("Method", "seq, ind, oct, dep or lin"),
-    "No. species": ("Species", "1 or more"),
-    "max. density": ("maxD", "at most 2147483647 individuals per species (maxD x Areal^2)"),
-    "min. density": ("minD", "at most maxD when maxD > 0"),
-    "type of density fluct.": ("Dfluc", "-1 to 1"),
-    "mean of density fluct.": ("Flucmy", "0 to 1"),
-    "standard deviation of density fluct.": ("FlucStD", "0 to 1"),
-    "DWD distribution": ("DWD", "logn, normal, linear, rnd or power"),
-    "SWD distribution": ("SWD", "normal or logn"),
-    "No. of weight classes": ("Class", "0 to 50 (more only when Species is below Class)"),
-    "mean of SWD": ("SWDmy", "1 to 50"),
-    "standard deviation of SWD": ("SWDStD", "0 to 50"),
-    "the number of permutations": ("Permut", "1 to 20"),
-    "mean of DWD": ("DWDmy", "0 to just below 2^Class"),
-    "standard deviation  of DWD": ("DWDStD", "0 to just below 2^Class"),
-    "aggregation": ("Aggreg", "0 to Areal^2"),
-    "degree of areal heterogeneity": ("AreaHet", "0 to Areal^2"),
-    "niche coefficient": ("NicheN", "0 or more"),
-    "the first fractal coefficient": ("Scale1", "1 or more"),
-    "the second fractal coefficient": ("Scale2", "above 0"),
-    "range coefficient": ("Range", "0 or more"),
-    "coefficient of habitat gradient": ("Gradient", "0 or more"),
-    "diversity index": ("DivInd", "sha, simp or evar"),
-    "fixed placing parameter": ("RndHet", "rnd or fix"),
-    "fixed grid heterogeneity": ("GridHet", "rnd or fix"),
-}
-
-
-def engine_faults(messages, labels):
-    """The engine's check of the rows as faults: the row's index label, the
-    column and its allowed values, and the engine's message. `messages` are
-    the engine's lines; `labels` the index labels of the rows in batch order."""
-    prefix = re.compile(re.escape(_engine.batch_name) + r":([0-9]+): (.*)")
-    faults = []
-    for line in messages:
-        if line.startswith("    ") and faults:  # the second line of a message
-            faults[-1] = faults[-1]._replace(message=faults[-1].message + "\n" + line.strip())
-            continue
-        m = prefix.fullmatch(line)
-        if not m:
-            continue
-        position = int(m.group(1)) - 2  # the header is line 1
+def engine_faults(faults, labels):
+    """The rows the engine refuses as faults: the row's index label, the
+    column whose check failed and its allowed values (from the engine's table
+    of parameters), and the engine's message. `faults` are the engine's
+    (line, cause, message); `labels` the index labels of the rows in batch order."""
+    allowed = {p["column"]: p["allowed"] for p in parameter_table()}
+    out = []
+    for line, cause, message in faults:
+        position = line - 2  # the header is line 1
         label = labels[position] if 0 <= position < len(labels) else None
-        message = m.group(2)
-        keys = [k for k in CHECKS if message.startswith("Error while reading " + k)]
-        if keys:
-            column, allowed = CHECKS[max(keys, key=len)]
-            faults.append(Fault([label], column, message, allowed))
+        if cause in allowed:
+            out.append(Fault([label], cause, message, allowed[cause]))
         else:
-            faults.append(Fault([label], None, message))
-    return faults
+            out.append(Fault([label], None, message))
+    return out
 
 
 # A rank-order block holds at most this many species.

@@ -147,8 +147,8 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     raw = _engine.run(batch_text(checked), mode, seed, bool(run_seeds), replicates, jobs, habitat,
                       float(map), rank_order, weights is not None)
     messages = [line for line in raw["messages"].splitlines() if line.strip()]
-    if raw["status"] == _STATUS_ERROR:
-        faults = engine_faults(messages, list(params.index))
+    if raw["faults"]:
+        faults = engine_faults(raw["faults"], list(params.index))
         if faults:
             raise ParameterError(f"params has {len(faults)} faulty row(s); nothing was run:\n  "
                                  + "\n  ".join(f.describe() for f in faults), faults)

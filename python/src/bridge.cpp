@@ -11,14 +11,15 @@
 
 #include "core/keyword.hpp"
 #include "core/memory_files.hpp"
+#include "data/parameter_table.hpp"
 #include "driver/session.hpp"
 
 namespace lorvenna_py {
 
-const char* const batch_name = "params";
-
 namespace {
 
+// The names the engine knows its inputs by; they appear in its messages.
+const char* const batch_name = "params";
 const char* const rank_order_name = "abundances";
 
 bool ends_with(const std::string& s, const std::string& tail) {
@@ -67,10 +68,30 @@ EngineResult run_engine(const EngineRequest& request, const volatile int* stop) 
     io.poll_interrupt = [stop] { return stop != nullptr && *stop != 0; };
 
     EngineResult result;
+    for (const lorvenna::RowFault& f : lorvenna::batch_faults(io, options))
+        result.faults.push_back(RowFault{f.line, f.cause, f.message});
+    if (!result.faults.empty()) {
+        result.status = 1;
+        return result;
+    }
     result.status = lorvenna::run_session(io, options);
     result.messages = messages.str();
     result.files = std::move(files.outputs);
     return result;
+}
+
+std::vector<ParameterInfo> engine_parameters() {
+    std::vector<ParameterInfo> table;
+    for (const lorvenna::ParameterDescriptor& d : lorvenna::parameter_table()) {
+        ParameterInfo p{std::string(d.column), std::string(d.label),
+                        d.kind() == lorvenna::ParameterKind::whole  ? "integer"
+                        : d.kind() == lorvenna::ParameterKind::real ? "real"
+                                                                   : "keyword",
+                        std::string(d.allowed), {}};
+        for (const std::string_view w : d.keywords()) p.keywords.emplace_back(w);
+        table.push_back(std::move(p));
+    }
+    return table;
 }
 
 std::string engine_template() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace lorvenna_py {
 
@@ -24,11 +25,31 @@ struct EngineRequest {
     bool weights = false;     // the blocks give a body weight after each abundance
 };
 
+// A row the engine refuses: the line of the batch text (the header is line
+// 1; 0: the text as a whole), the column of the parameter whose check failed
+// (empty for other faults) and the engine's message.
+struct RowFault {
+    long long line = 0;
+    std::string cause;
+    std::string message;
+};
+
 struct EngineResult {
     int status = 0;                            // the exit status the command line would give
     std::string messages;                      // its warnings and errors, one per line
     std::map<std::string, std::string> files;  // the tables (*.csv) and grids (*.asc) by name
+    std::vector<RowFault> faults;              // rows refused before anything ran (status 1)
 };
+
+// One parameter of the engine's table, in batch column order.
+struct ParameterInfo {
+    std::string column;    // the batch header's and the tables' name
+    std::string label;     // the reports' settings label
+    std::string kind;      // "integer", "real" or "keyword"
+    std::string allowed;   // the values its check allows, in words
+    std::vector<std::string> keywords;  // the words a keyword parameter takes
+};
+std::vector<ParameterInfo> engine_parameters();
 
 // Runs the request.  `stop`, when it turns non-zero, ends the session in
 // order at the next species or pass: the passes finished so far are in the
@@ -38,7 +59,5 @@ EngineResult run_engine(const EngineRequest& request, const volatile int* stop);
 // The template batch file the engine writes in mode "b".
 std::string engine_template();
 
-// The name the engine knows the batch rows by: its messages begin "params:LINE: ".
-extern const char* const batch_name;
 
 }  // namespace lorvenna_py

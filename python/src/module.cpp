@@ -153,7 +153,10 @@ py::dict run(const std::string& batch, const std::string& mode, std::uint32_t se
     for (const auto& [name, table] : result.tables) tables[py::str(name)] = table_object(table);
     for (const auto& [name, grid] : result.grids) grids[py::str(name)] = grid_object(grid);
     py::dict out;
+    py::list faults;
+    for (const RowFault& f : result.engine.faults) faults.append(py::make_tuple(f.line, f.cause, f.message));
     out["status"] = result.engine.status;
+    out["faults"] = faults;
     out["messages"] = result.engine.messages;
     out["tables"] = tables;
     out["grids"] = grids;
@@ -186,7 +189,19 @@ std::vector<std::string> format_reals(const std::vector<double>& values) {
 PYBIND11_MODULE(_engine, m) {
     using namespace lorvenna_py;
     m.doc() = "The Lorvenna engine in the Python process (use the lorvenna package, not this module)";
-    m.attr("batch_name") = batch_name;
+    m.def("parameters", [] {
+        py::list table;
+        for (const ParameterInfo& p : engine_parameters()) {
+            py::dict d;
+            d["column"] = p.column;
+            d["label"] = p.label;
+            d["kind"] = p.kind;
+            d["allowed"] = p.allowed;
+            d["keywords"] = p.keywords;
+            table.append(d);
+        }
+        return table;
+    }, "The engine's parameters in batch column order: column, label, kind, allowed values, keywords.");
     m.def("run", &run, py::arg("batch"), py::arg("mode"), py::arg("seed"), py::arg("run_seeds"),
           py::arg("replicates"), py::arg("jobs"), py::arg("habitat"), py::arg("map_species"),
           py::arg("rank_order"), py::arg("weights"),

@@ -145,6 +145,18 @@ bool ParameterDescriptor::decode(ParameterSet& p, const std::string& token) cons
                       member);
 }
 
+std::vector<std::string_view> ParameterDescriptor::keywords() const {
+    return std::visit(Overloaded{[](int P::*) { return std::vector<std::string_view>{}; },
+                                 [](float P::*) { return std::vector<std::string_view>{}; },
+                                 [](auto m) {
+                                     using Kind = decltype((std::declval<P>().*m).kind());
+                                     std::vector<std::string_view> names;
+                                     for (const auto& entry : KeywordNames<Kind>::names) names.push_back(entry.second);
+                                     return names;
+                                 }},
+                      member);
+}
+
 std::string ParameterDescriptor::shown_value(const ParameterSet& p) const {
     return std::visit(Overloaded{[&](int P::*m) { return int_field_min(p.*m, shown.width); },
                                  [&](float P::*m) { return real_field_min(p.*m, shown.width, shown.decimals); },

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "data/parameters.hpp"
 
@@ -60,6 +61,8 @@ struct ParameterDescriptor {
     bool decode(ParameterSet& p, const std::string& token) const;
     // The value as a failed check shows it.
     std::string shown_value(const ParameterSet& p) const;
+    // The keywords a keyword parameter names its kinds by ("seq", "ind", ...); none for numbers.
+    std::vector<std::string_view> keywords() const;
 };
 
 // Every parameter in the column order of a batch row.

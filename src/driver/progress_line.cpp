@@ -1,13 +1,9 @@
 #include "driver/progress_line.hpp"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 namespace lorvenna {
 namespace {
@@ -235,38 +231,6 @@ void SharedScreen::pass_on(bool everything) {
     if (end == 0) return;
     line_.print_above(to_, std::string_view(pending_).substr(0, end));
     pending_.erase(0, end);
-}
-
-StandardErrorProgress::StandardErrorProgress(bool wanted, bool plain, ProgressWords words, double silent_for,
-                                             SecondsClock clock) {
-    if (!wanted) return;
-    const char* term = std::getenv("TERM");
-    const bool dumb = term != nullptr && std::string_view(term) == "dumb";  // cannot rewrite a line
-    const bool terminal = !plain && !dumb && ::isatty(STDERR_FILENO) == 1;
-    ProgressSettings settings;
-    settings.style = terminal ? ProgressStyle::terminal : ProgressStyle::plain;
-    settings.words = std::move(words);
-    settings.silent_for = silent_for;
-    winsize size{};
-    if (terminal && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) settings.width = size.ws_col;
-    old_errors_ = std::cerr.rdbuf();
-    line_ = std::make_unique<ProgressLine>(*old_errors_, std::move(settings), std::move(clock));
-    errors_ = std::make_unique<SharedScreen>(*line_, *old_errors_);
-    std::cerr.rdbuf(errors_.get());
-    if (terminal && ::isatty(STDOUT_FILENO) == 1) {
-        old_console_ = std::cout.rdbuf();
-        console_ = std::make_unique<SharedScreen>(*line_, *old_console_);
-        std::cout.rdbuf(console_.get());
-    }
-}
-
-StandardErrorProgress::~StandardErrorProgress() {
-    if (!line_) return;
-    std::cout.flush();
-    std::cerr.flush();
-    line_->clear();
-    if (old_console_ != nullptr) std::cout.rdbuf(old_console_);
-    std::cerr.rdbuf(old_errors_);
 }
 
 }  // namespace lorvenna

@@ -321,6 +321,13 @@ int finish_session(Session& s, int status, bool every_row_run, ManifestWriter& m
 
 }  // namespace
 
+std::vector<RowFault> batch_faults(Io& io, const SessionOptions& options) {
+    if (!options.batch) return {};
+    return check_batch_file(io, scripted_answers(options), *options.batch, options.rank_order.value_or(""),
+                            options.weights)
+        .faults;
+}
+
 int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end) {
     SessionOptions options;
     options.seed = seed;

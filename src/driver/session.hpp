@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/io_seam.hpp"
 #include "data/session_options.hpp"
+#include "batch/batch_check.hpp"
 #include "data/session.hpp"
 
 namespace lorvenna {
@@ -18,6 +20,12 @@ using SessionObserver = std::function<void(const Session&)>;
 // answers and outputs the options ask for; returns the exit status.  Without a
 // seed word the stream is seeded from the clock.
 int run_session(Io& io, const SessionOptions& options, const SessionObserver& on_end = {});
+// The faults a scripted batch run with these options would be refused for
+// before its first pass (its rows, their checks, the memory guard, the
+// rank-order blocks), each with the line, the message and the failed
+// parameter's column: what the R and Python packages report.
+std::vector<RowFault> batch_faults(Io& io, const SessionOptions& options);
+
 // A session that asks every start-up question on the console.
 int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end = {});
 

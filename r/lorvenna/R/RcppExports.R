@@ -9,6 +9,10 @@
     .Call(`_lorvenna_engine_template`)
 }
 
+.engine_parameters <- function() {
+    .Call(`_lorvenna_engine_parameters`)
+}
+
 .parse_csv <- function(text) {
     .Call(`_lorvenna_parse_csv`, text)
 }

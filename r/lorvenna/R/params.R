@@ -25,10 +25,17 @@ template_frame <- function() {
   .cache$template
 }
 
+# The engine's table of parameters, in batch column order: column, label,
+# kind, allowed values, keywords.
+parameter_table <- function() {
+  if (is.null(.cache$parameters)) .cache$parameters <- .engine_parameters()
+  .cache$parameters
+}
+
 # "integer", "real" or "keyword" for every parameter column, in batch order.
 param_kinds <- function() {
-  tpl <- template_frame()
-  vapply(tpl, function(v) if (is.integer(v)) "integer" else if (is.numeric(v)) "real" else "keyword", "")
+  p <- parameter_table()
+  stats::setNames(p$kind, p$column)
 }
 
 #' Parameter rows: the template, sweeps and batch files
@@ -167,46 +174,20 @@ lv_write_batch <- function(params, file) {
   invisible(file)
 }
 
-# The allowed values behind each check of a batch row, by the words that
-# begin the engine's message ("Error while reading area: ...").
-check_ranges <- data.frame(
-  key = c("area", "max. sample size", "min. sample size", "step width", "sample factor",
-          "method of sampling", "No. species", "max. density", "min. density", "type of density fluct.",
-          "mean of density fluct.", "standard deviation of density fluct.", "DWD distribution",
-          "SWD distribution", "No. of weight classes", "mean of SWD", "standard deviation of SWD",
-          "the number of permutations", "mean of DWD", "standard deviation  of DWD", "aggregation",
-          "degree of areal heterogeneity", "niche coefficient", "the first fractal coefficient",
-          "the second fractal coefficient", "range coefficient", "coefficient of habitat gradient",
-          "diversity index", "fixed placing parameter", "fixed grid heterogeneity"),
-  column = c("SampA", "maxSa", "minSa", "StepSa", "Sampfac", "Method", "Species", "maxD", "minD", "Dfluc",
-             "Flucmy", "FlucStD", "DWD", "SWD", "Class", "SWDmy", "SWDStD", "Permut", "DWDmy", "DWDStD",
-             "Aggreg", "AreaHet", "NicheN", "Scale1", "Scale2", "Range", "Gradient", "DivInd", "RndHet",
-             "GridHet"),
-  allowed = c("1 to the grid side (Areal; an rmd grid's side after rescaling)", "1 to SampA^2",
-              "1 to maxSa and at most SampA^2", "1 to maxSa", "1 to 10", "seq, ind, oct, dep or lin",
-              "1 or more", "at most 2147483647 individuals per species (maxD x Areal^2)",
-              "at most maxD when maxD > 0", "-1 to 1", "0 to 1", "0 to 1",
-              "logn, normal, linear, rnd or power", "normal or logn",
-              "0 to 50 (more only when Species is below Class)", "1 to 50", "0 to 50", "1 to 20",
-              "0 to just below 2^Class", "0 to just below 2^Class", "0 to Areal^2", "0 to Areal^2",
-              "0 or more", "1 or more", "above 0", "0 or more", "0 or more", "sha, simp or evar",
-              "rnd or fix", "rnd or fix"),
-  stringsAsFactors = FALSE)
-
-# The R error for the engine's check of the rows: one line per faulty row
-# with the row, the column and its allowed values, and the engine's message.
-batch_error <- function(messages, batch_name) {
-  pattern <- paste0("^", batch_name, ":([0-9]+): ")
-  faults <- grep(pattern, messages, value = TRUE)
-  if (length(faults) == 0) return(NULL)
-  lines <- vapply(faults, function(f) {
-    row <- as.integer(sub(paste0(pattern, ".*"), "\\1", f)) - 1L
-    message <- sub(pattern, "", f)
-    keys <- check_ranges$key[startsWith(message, paste("Error while reading", check_ranges$key))]
-    if (length(keys) == 0) return(sprintf("row %d: %s", row, message))
-    k <- match(keys[which.max(nchar(keys))], check_ranges$key)
-    sprintf("row %d, %s (allowed: %s): %s", row, check_ranges$column[k], check_ranges$allowed[k], message)
-  }, "", USE.NAMES = FALSE)
+# The R error for the rows the engine refuses: one line per faulty row with
+# the row, the column whose check failed and its allowed values (from the
+# engine's table of parameters), and the engine's message.
+batch_error <- function(faults) {
+  if (is.null(faults) || nrow(faults) == 0) return(NULL)
+  p <- parameter_table()
+  lines <- vapply(seq_len(nrow(faults)), function(i) {
+    row <- faults$line[i] - 1L  # line 1 of the batch text is its header
+    message <- faults$message[i]
+    k <- match(faults$cause[i], p$column)
+    if (row < 1) return(message)
+    if (is.na(k)) return(sprintf("row %d: %s", row, message))
+    sprintf("row %d, %s (allowed: %s): %s", row, p$column[k], p$allowed[k], message)
+  }, "")
   paste0("params has ", length(lines), " faulty row(s); nothing was run:\n  ", paste(lines, collapse = "\n  "))
 }
 

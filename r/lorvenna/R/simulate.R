@@ -1,7 +1,5 @@
 # Runs in the R session, and the object that holds their tables.
 
-# The name the engine knows the rows by (see src/bridge.cpp).
-batch_name <- "params"
 
 #' Run parameter rows through the engine
 #'
@@ -96,10 +94,8 @@ lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances
   }
   result <- .engine_run(batch_text(params), rank_order, !is.null(weights), mode, seed, as.integer(replicates),
                         habitat, map, isTRUE(progress))
-  if (result$status == 1) {
-    refused <- batch_error(result$messages, batch_name)
-    if (!is.null(refused)) stop(refused, call. = FALSE)
-  }
+  refused <- batch_error(result$faults)
+  if (!is.null(refused)) stop(refused, call. = FALSE)
   x <- new_lorvenna(result$tables, result$habitat, result$maps)
   attr(x, "status") <- result$status
   attr(x, "messages") <- result$messages
@@ -112,7 +108,7 @@ lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances
                    class = c("lorvenna_interrupted", "interrupt", "condition")))
   }
   if (length(result$messages) > 0)
-    warning(paste(result$messages, collapse = "\n"), call. = FALSE)
+    warning(paste(sub("^Warning: ", "", result$messages), collapse = "\n"), call. = FALSE)
   x
 }
 

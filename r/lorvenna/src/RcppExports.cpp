@@ -39,6 +39,16 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// engine_parameters
+Rcpp::DataFrame engine_parameters();
+RcppExport SEXP _lorvenna_engine_parameters() {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    rcpp_result_gen = Rcpp::wrap(engine_parameters());
+    return rcpp_result_gen;
+END_RCPP
+}
 // parse_csv
 Rcpp::List parse_csv(const std::string& text);
 RcppExport SEXP _lorvenna_parse_csv(SEXP textSEXP) {
@@ -77,6 +87,7 @@ END_RCPP
 static const R_CallMethodDef CallEntries[] = {
     {"_lorvenna_engine_run", (DL_FUNC) &_lorvenna_engine_run, 9},
     {"_lorvenna_engine_template", (DL_FUNC) &_lorvenna_engine_template, 0},
+    {"_lorvenna_engine_parameters", (DL_FUNC) &_lorvenna_engine_parameters, 0},
     {"_lorvenna_parse_csv", (DL_FUNC) &_lorvenna_parse_csv, 1},
     {"_lorvenna_parse_grid", (DL_FUNC) &_lorvenna_parse_grid, 2},
     {"_lorvenna_format_reals", (DL_FUNC) &_lorvenna_format_reals, 1},

@@ -9,6 +9,7 @@
 
 #include "captured_files.h"
 #include "core/keyword.hpp"
+#include "data/parameter_table.hpp"
 #include "driver/session.hpp"
 #include "r_console.h"
 #include "tables.h"
@@ -40,7 +41,9 @@ std::string run_of(const std::string& name, const std::string& head) {
 // `lorvenna --mode MODE --batch FILE --tidy --seed SEED --run-seeds
 // --replicates K [--habitat] [--map N] [--rank-order FILE [--weights]]` runs
 // them, and returns the exit status, the engine's messages, every table and
-// the grids.
+// the grids.  Rows the engine refuses are returned as `faults` (the line of
+// the batch text, the column of the failed parameter, the message), and
+// nothing runs.
 // [[Rcpp::export(name = ".engine_run")]]
 Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode,
                       double seed, int replicates, bool habitat, double map_species, bool progress) {
@@ -73,6 +76,20 @@ Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, b
     lorvenna_r::InterruptCheck interrupt;
     io.poll_interrupt = [&interrupt] { return interrupt(); };
 
+    const std::vector<lorvenna::RowFault> refused = lorvenna::batch_faults(io, options);
+    if (!refused.empty()) {
+        Rcpp::IntegerVector line;
+        Rcpp::CharacterVector cause, message;
+        for (const lorvenna::RowFault& f : refused) {
+            line.push_back(static_cast<int>(f.line));
+            cause.push_back(f.cause);
+            message.push_back(f.message);
+        }
+        return Rcpp::List::create(Rcpp::Named("status") = 1,
+                                  Rcpp::Named("faults") = Rcpp::DataFrame::create(
+                                      Rcpp::Named("line") = line, Rcpp::Named("cause") = cause,
+                                      Rcpp::Named("message") = message, Rcpp::Named("stringsAsFactors") = false));
+    }
     const int status = lorvenna::run_session(io, options);
 
     Rcpp::List tables, habitats, maps;
@@ -106,6 +123,28 @@ std::string engine_template() {
     io.quiet = true;
     if (lorvenna::run_session(io, options) != 0) Rcpp::stop("the engine wrote no template: " + messages.str());
     return files.outputs["lorvenna.txt"];
+}
+
+// The engine's parameters in batch column order: the column name, the label
+// of the reports' settings block, the kind ("integer", "real", "keyword"),
+// the values its check allows and, for keywords, the words it takes.
+// [[Rcpp::export(name = ".engine_parameters")]]
+Rcpp::DataFrame engine_parameters() {
+    Rcpp::CharacterVector column, label, kind, allowed, keywords;
+    for (const lorvenna::ParameterDescriptor& d : lorvenna::parameter_table()) {
+        column.push_back(std::string(d.column));
+        label.push_back(std::string(d.label));
+        kind.push_back(d.kind() == lorvenna::ParameterKind::whole  ? "integer"
+                       : d.kind() == lorvenna::ParameterKind::real ? "real"
+                                                                  : "keyword");
+        allowed.push_back(std::string(d.allowed));
+        std::string words;
+        for (const std::string_view w : d.keywords()) words += (words.empty() ? "" : " ") + std::string(w);
+        keywords.push_back(words);
+    }
+    return Rcpp::DataFrame::create(Rcpp::Named("column") = column, Rcpp::Named("label") = label,
+                                   Rcpp::Named("kind") = kind, Rcpp::Named("allowed") = allowed,
+                                   Rcpp::Named("keywords") = keywords, Rcpp::Named("stringsAsFactors") = false);
 }
 
 // A CSV table as a data frame, read as the package reads the engine's tables.
