@@ -17,8 +17,9 @@ print(x)
 print(x.samples.head())
 
 b = lv.bias(x)
-print(b[["row", "design", "replicates", "n_units", "Aggreg", "mean_bias_observed", "sd_bias_observed",
-         "mean_bias_chao2", "sd_bias_chao2", "mean_z_error"]].round(3).to_string(index=False))
+richness = b[(b["basis"] == "incidence") & b["estimator"].isin(["observed", "chao2"])]
+print(richness[["row", "design", "Aggreg", "estimator", "mean_relative_bias", "sd_relative_bias", "rmse_relative",
+                "ci_coverage"]].round(3).to_string(index=False))
 
 lv.plot_bias(x, by="Aggreg").savefig(os.path.join(here, "img", "py-sweep-bias.png"), dpi=80)
 lv.plot_sar(x, runs=x.runs["run"][x.runs["replicate"] <= 3]).savefig(

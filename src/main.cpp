@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         case CommandLine::Action::bias: {
             StandardErrorProgress progress(!cl.options.quiet, cl.options.progress, {"table", "tables", "row"}, 1.0,
                                            steady_seconds_clock());
-            return summarise_bias(cl.bias_of, std::cout, std::cerr, progress.line());
+            return summarise_bias(cl.bias_of, cl.bias_quantity, std::cout, std::cerr, progress.line());
         }
         case CommandLine::Action::run: break;
     }

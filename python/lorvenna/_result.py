@@ -19,8 +19,9 @@ _STATUS_INTERRUPTED = 130
 
 
 class Result:
-    """The tables of a run: `runs`, `species`, `samples`, `curve`, `units` and
-    `timings` (DataFrames with the columns of the command line's CSV files),
+    """The tables of a run: `runs`, `species`, `samples`, `curve`, `units`,
+    `timings`, `estimates` and `occurrences` (DataFrames with the columns of
+    the command line's CSV files),
     with `habitat` and `maps` (dicts of 2-D arrays [y - 1, x - 1] by run, the
     bottom row first) when asked for. `status` is the exit status the command
     line would give, `messages` its warning lines, `params` the rows that

@@ -10,10 +10,14 @@ from . import _engine
 from ._params import param_kinds
 
 # The tables in the order a result lists them.
-TABLES = ("runs", "species", "samples", "curve", "units", "timings")
+TABLES = ("runs", "species", "samples", "curve", "units", "timings", "estimates", "occurrences")
 
 # The richness estimators of samples.csv, as the bias table names them.
 ESTIMATORS = ("observed", "bootstrap", "chao2", "jack1", "jack2", "sar_extrapolated")
+
+# The scores of every estimator in the bias table, in its column order.
+SCORES = ("mean_truth", "mean_estimate", "mean_relative_bias", "sd_relative_bias", "rmse_relative", "mae_relative",
+          "ci_coverage", "mean_relative_ci_width", "mean_error", "sd_error")
 
 # The designs in the order the manual describes them: the order of their
 # categories, so plots and groups list them so.
@@ -48,7 +52,8 @@ _SCHEMA = {
         reals="individuals shannon inverse_simpson evar fisher_alpha fisher_alpha_root bootstrap_summand "
               "sar_c sar_z sar_r2 semilog_a semilog_b semilog_r2 ear_c ear_z ear_r2 true_sar_c true_sar_z "
               "sar_z_inspected est_observed est_bootstrap est_chao2 est_jack1 est_jack2 est_sar_extrapolated "
-              "bias_observed bias_bootstrap bias_chao2 bias_jack1 bias_jack2 bias_sar_extrapolated",
+              "bias_observed bias_bootstrap bias_chao2 bias_jack1 bias_jack2 bias_sar_extrapolated "
+              "true_shannon true_inverse_simpson true_evar true_fisher_alpha_root",
         keywords="design"),
     "curve": _kinds(
         integers="run n_units unit area endemics niches inspected_side",
@@ -56,8 +61,11 @@ _SCHEMA = {
     "units": _kinds(integers="run unit x y side cells niches species individuals"),
     "timings": _kinds(integers="run",
                       reals="model grid placement sampling evaluation statistics output"),
-    "bias": _kinds(integers="row replicates n_units", keywords="design",
-                   reals=" ".join(f"mean_bias_{e} sd_bias_{e}" for e in ESTIMATORS) + " mean_z_error sd_z_error"),
+    "estimates": _kinds(integers="run n_units", keywords="quantity basis", texts="estimator",
+                        reals="estimate se lower95 upper95 truth relative_bias", logicals="covered"),
+    "occurrences": _kinds(integers="run unit species individuals"),
+    "bias": _kinds(integers="row replicates n_units", keywords="design quantity basis", texts="estimator",
+                   reals=" ".join(SCORES)),
 }
 
 

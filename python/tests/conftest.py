@@ -17,7 +17,7 @@ import lorvenna as lv  # noqa: E402
 from lorvenna._tables import column_kinds  # noqa: E402
 
 SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-TABLES = ("runs", "species", "samples", "curve", "units")
+TABLES = ("runs", "species", "samples", "curve", "units", "estimates", "occurrences")
 
 
 def small_rows(designs=("seq", "ind", "oct", "dep", "lin")):

@@ -1,5 +1,5 @@
 """lv.bias() gives the table `lorvenna bias DIR` writes to bias.csv, value for
-value: groups, counts, the parameters that differ, means and deviations."""
+value: groups, estimators, counts, the parameters that differ and every score."""
 
 import subprocess
 
@@ -19,9 +19,11 @@ def test_bias_equals_the_command_line(cli, run_cli, replicates):
     assert done.returncode == 0, done.stderr
     b = lv.bias(x)
     assert_same_as_csv(b, out / "bias.csv")
-    assert list(b["replicates"]) == [replicates] * len(p)
+    assert list(b["replicates"]) == [replicates] * len(b)
+    assert len(b) == len(p) * 27  # 25 estimators of estimates.csv, the SAR extrapolation and slope
     assert "Aggreg" in b.columns and "Areal" not in b.columns  # only what differs between rows
-    assert b["sd_bias_chao2"].isna().all() == (replicates == 1)
+    chao2 = b[(b["basis"] == "incidence") & (b["estimator"] == "chao2")]
+    assert len(chao2) == len(p) and chao2["sd_relative_bias"].isna().all() == (replicates == 1)
     # The folder read back gives the same table.
     assert lv.bias(lv.read(out)).equals(b)
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "core/console.hpp"
+#include "reports/bias_table.hpp"
 
 namespace lorvenna {
 namespace {
@@ -111,11 +112,22 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     };
 
     if (!args.empty() && args[0] == "bias") {
+        const auto set_quantity = [&](const std::string& q) {
+            if (is_bias_quantity(q))
+                cl.bias_quantity = q;
+            else
+                parser.fail("--quantity takes richness, hill1, hill2, coverage or all, not " + q);
+        };
         for (std::size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--quiet" || args[i] == "--progress")
                 *switches.at(args[i]) = true;
+            else if (args[i] == "--quantity" && i + 1 < args.size())
+                set_quantity(args[++i]);
+            else if (args[i].rfind("--quantity=", 0) == 0)
+                set_quantity(args[i].substr(11));
             else if ((!args[i].empty() && args[i][0] == '-') || !cl.bias_of.empty())
-                parser.fail("bias takes one folder and --quiet or --progress: lorvenna bias DIR, not " + args[i]);
+                parser.fail("bias takes one folder, --quantity Q and --quiet or --progress: lorvenna bias DIR, not " +
+                            args[i]);
             else
                 cl.bias_of = args[i];
         }
@@ -236,7 +248,8 @@ std::string usage_text() {
            "  --out DIR           write every file into DIR (created if missing); batch and\n"
            "                      rank-order names stay relative to the working directory\n"
            "  --tidy              also write the tidy tables runs.csv, species.csv,\n"
-           "                      samples.csv, curve.csv, units.csv and timings.csv\n"
+           "                      samples.csv, curve.csv, units.csv, timings.csv,\n"
+           "                      estimates.csv and occurrences.csv\n"
            "  --habitat           with --tidy: the habitat grid of every run as habitat-RUN.asc\n"
            "  --quiet             no banner, settings echo, per-row lines or progress line;\n"
            "                      warnings and errors still go to standard error\n"
@@ -269,10 +282,13 @@ std::string usage_text() {
            "                      join the --out folders of the slices of one sweep into OUT,\n"
            "                      byte for byte what one machine would have written; a merge\n"
            "                      that takes more than a second shows its progress\n"
-           "  lorvenna bias DIR [--quiet | --progress]\n"
-           "                      the bias of every richness estimator and of the SAR slope,\n"
-           "                      mean and SD over the replicates of each row and design of\n"
-           "                      the tidy tables in DIR; also written to DIR/bias.csv\n"
+           "  lorvenna bias DIR [--quantity Q] [--quiet | --progress]\n"
+           "                      the scores of every estimator and of the SAR slope over the\n"
+           "                      replicates of each row and design of the tidy tables in DIR:\n"
+           "                      truth, estimate, error and relative bias (mean and SD), RMSE,\n"
+           "                      MAE, interval coverage and width; written to DIR/bias.csv.\n"
+           "                      The table shows the estimators of Q: richness (the default,\n"
+           "                      with the SAR slope), hill1, hill2, coverage or all\n"
            "\n"
            "  --help              show this text\n"
            "  --version           show the version\n"

@@ -17,8 +17,9 @@ struct CommandLine {
     std::string merge_into;
     std::vector<std::string> merge_from;
     bool allow_gaps = false;
-    // lorvenna bias DIR
+    // lorvenna bias DIR [--quantity Q]
     std::string bias_of;
+    std::string bias_quantity = "richness";
     std::string error;  // what was wrong, for a usage error
 };
 

@@ -29,4 +29,11 @@ constexpr std::uint32_t run_seed(std::uint32_t session, std::uint64_t row, std::
     return static_cast<std::uint32_t>((h >> 32) ^ (h & 0xFFFFFFFFULL));
 }
 
+// The seed of the resampling (the bootstrap intervals) of sample size n of a
+// pass: mix(mix(pass seed word) ^ n).  A pass's intervals follow from its seed
+// word alone, and its own random stream is never advanced by them.
+constexpr std::uint64_t resampling_seed(std::uint32_t pass_seed, std::uint64_t sample_size) {
+    return splitmix64(splitmix64(pass_seed) ^ sample_size);
+}
+
 }  // namespace lorvenna

@@ -130,15 +130,18 @@ void evaluate_samples(Pass& pass, const PassOutlet& out) {
     write_species_sample_table(reports.sample, pass.community.species,
                                species_sample_table(pass.samples, frame, pass.community.species));
     write_sample_statistics_header(reports.sample);
-    SampleSeries series(frame, pass.samples, pass.community.species, reports.tidy());
+    SampleSeries series(frame, pass.samples, pass.community.species,
+                        SeriesOutputs{reports.tidy(), reports.estimates.is_open(), pass.record.seed});
     SampleSizePass size;
     while (series.next(pass.samples, pass.random, size)) {
         write_sample_statistics_row(reports.sample, size);
         write_sample_size_rows(reports.analysis, size.rows);
         write_sample_row(reports.samples, pass, size, series);
         write_curve_rows(reports.curve, pass, size, series);
+        write_estimate_rows(reports.estimates, pass, size);
     }
     write_unit_rows(reports.units, pass, series);
+    write_occurrence_rows(reports.occurrences, pass);
     pass.record.square_side = series.window().square;
     const DiagonalProfiles diagonals = diagonal_profiles(pass.grids.habitat);
     write_grid_rows(reports.grid, diagonals);

@@ -1,5 +1,6 @@
 #include "reports/tidy_tables.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -38,7 +39,7 @@ const std::vector<std::string_view> sample_columns = {
     "true_species_grid", "true_species_square", "true_individuals_square", "true_sar_c", "true_sar_z",
     "sar_z_inspected", "est_observed", "est_bootstrap", "est_chao2", "est_jack1", "est_jack2",
     "est_sar_extrapolated", "bias_observed", "bias_bootstrap", "bias_chao2", "bias_jack1", "bias_jack2",
-    "bias_sar_extrapolated"};
+    "bias_sar_extrapolated", "true_shannon", "true_inverse_simpson", "true_evar", "true_fisher_alpha_root"};
 
 const std::vector<std::string_view> curve_columns = {
     "run", "n_units", "unit", "area", "species", "endemics", "new_species", "cumulative_species", "niches",
@@ -46,6 +47,12 @@ const std::vector<std::string_view> curve_columns = {
 
 const std::vector<std::string_view> unit_columns = {"run", "unit", "x", "y", "side", "cells", "niches", "species",
                                                      "individuals"};
+
+const std::vector<std::string_view> estimate_columns = {
+    "run", "n_units", "quantity", "basis", "estimator", "estimate", "se", "lower95", "upper95", "truth",
+    "relative_bias", "covered"};
+
+const std::vector<std::string_view> occurrence_columns = {"run", "unit", "species", "individuals"};
 
 const std::vector<std::string_view> timing_columns = {"run", "model", "grid", "placement", "sampling",
                                                        "evaluation", "statistics", "output"};
@@ -86,6 +93,8 @@ void open_tidy_tables(ReportFiles& reports, Io& io, bool habitat_grids) {
     open_table(reports.curve, io, curve_columns);
     open_table(reports.units, io, unit_columns);
     open_table(reports.timings, io, timing_columns);
+    open_table(reports.estimates, io, estimate_columns);
+    open_table(reports.occurrences, io, occurrence_columns);
     reports.habitat_grids = habitat_grids;
 }
 
@@ -180,6 +189,8 @@ void write_sample_row(ReportFile& file, const Pass& pass, const SampleSizePass& 
     const double s = truth.species_square;
     for (const double estimate : {e.observed, e.bootstrap, e.chao2, e.jack1, e.jack2, size.sar_extrapolated})
         row.real(relative_bias(estimate, s));
+    row.real(truth.indices.shannon).real(truth.indices.inverse_simpson).real(truth.indices.evar);
+    row.real(truth.alpha_root);
     file.line(row.str());
 }
 
@@ -221,6 +232,48 @@ void write_unit_rows(ReportFile& file, const Pass& pass, const SampleSeries& ser
         row.whole_or_na(!b.empty(), w.offset + b.x0).whole_or_na(!b.empty(), w.offset + b.y0);
         row.whole_or_na(!b.empty(), b.x1 - b.x0 + 1).whole(b.cells()).whole(niches).whole(species).whole(individuals);
         file.line(row.str());
+    }
+}
+
+void write_estimate_rows(ReportFile& file, const Pass& pass, const SampleSizePass& size) {
+    if (!file.is_open() || !size.with_estimates) return;
+    CsvRow row;
+    for (const EstimateRow& e : size.sample_estimates) {
+        const Estimate& v = e.value;
+        row.clear().whole(pass.record.run).whole(size.n);
+        row.text(quantity_name(e.quantity)).text(basis_name(e.basis)).text(e.estimator);
+        row.real(v.estimate).real(v.se).real(v.lower95).real(v.upper95).real(e.truth);
+        row.real(relative_bias(v.estimate, e.truth));
+        if (std::isfinite(v.lower95) && std::isfinite(v.upper95) && std::isfinite(e.truth))
+            row.text(v.lower95 <= e.truth && e.truth <= v.upper95 ? "TRUE" : "FALSE");
+        else
+            row.na();
+        file.line(row.str());
+    }
+}
+
+void write_occurrence_rows(ReportFile& file, const Pass& pass) {
+    if (!file.is_open()) return;
+    const SampleTables& t = pass.samples;
+    const std::size_t rows =
+        t.units > 0 ? std::min(pass.community.species.size(), t.counts.size() / static_cast<std::size_t>(t.units)) : 0;
+    // The table has a row for every species in every unit: the text of each
+    // species number is made once, and the rows of a unit go out as one block.
+    std::vector<std::string> number(rows);
+    for (std::size_t k = 0; k < rows; ++k)
+        number[k] = "," + std::to_string(static_cast<std::int64_t>(pass.community.species[k].number)) + ",";
+    std::string block;
+    for (int u = 0; u < t.units; ++u) {
+        const std::string unit = std::to_string(pass.record.run) + "," + std::to_string(u + 1);
+        block.clear();
+        for (std::size_t k = 0; k < rows; ++k) {
+            const std::int32_t c = t.counts[k * static_cast<std::size_t>(t.units) + static_cast<std::size_t>(u)];
+            if (c <= 0) continue;
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, c).ptr;
+            block.append(unit).append(number[k]).append(digits, end) += '\n';
+        }
+        file.write(block);
     }
 }
 

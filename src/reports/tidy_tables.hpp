@@ -14,8 +14,8 @@
 
 namespace lorvenna {
 
-// Creates runs.csv, species.csv, samples.csv, curve.csv, units.csv and
-// timings.csv with their header rows; `habitat_grids` adds habitat-<run>.asc
+// Creates runs.csv, species.csv, samples.csv, curve.csv, units.csv,
+// timings.csv, estimates.csv and occurrences.csv with their header rows; `habitat_grids` adds habitat-<run>.asc
 // per pass (and map-<run>.asc for the mapped species).
 void open_tidy_tables(ReportFiles& reports, Io& io, bool habitat_grids);
 
@@ -29,6 +29,11 @@ void write_sample_row(ReportFile& samples, const Pass& pass, const SampleSizePas
 void write_curve_rows(ReportFile& curve, const Pass& pass, const SampleSizePass& size, const SampleSeries& series);
 // One row per unit of the largest sample.
 void write_unit_rows(ReportFile& units, const Pass& pass, const SampleSeries& series);
+// One row per sample size and estimator: the estimate, its interval and the truth.
+void write_estimate_rows(ReportFile& estimates, const Pass& pass, const SampleSizePass& size);
+// One row per unit of the largest sample and species found in it: the
+// community matrix of the sample, sparse.
+void write_occurrence_rows(ReportFile& occurrences, const Pass& pass);
 // Seconds of each stage of the pass: the one table that differs between two runs of the same inputs.
 void write_timings_row(ReportFile& timings, const PassRecord& pass);
 

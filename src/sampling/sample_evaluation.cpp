@@ -6,6 +6,8 @@
 
 #include "sampling/design_context.hpp"
 #include "sampling/sampling_designs.hpp"
+#include "numerics/run_seeds.hpp"
+#include "statistics/hill_numbers.hpp"
 
 namespace lorvenna {
 
@@ -82,8 +84,10 @@ std::vector<std::int64_t> distinct_cells(Design d, const std::vector<Block>& blo
 }
 
 SampleSeries::SampleSeries(const SamplingFrame& f, const SampleTables& t, const std::vector<SpeciesRow>& species,
-                           bool with_truth)
-    : with_truth_(with_truth),
+                           const SeriesOutputs& outputs)
+    : with_truth_(outputs.truth),
+      with_estimates_(outputs.truth && outputs.estimates),
+      seed_(outputs.seed),
       design_(f.design),
       reshufflings_(f.reshufflings),
       index_(f.index),
@@ -109,6 +113,23 @@ SampleSeries::SampleSeries(const SamplingFrame& f, const SampleTables& t, const 
         truth_.species_square += t.in_square[k] > 0 ? 1 : 0;
     }
     truth_.square_cells = static_cast<std::int64_t>(window_.square) * window_.square;
+    if (with_truth_) {
+        std::vector<double> square(static_cast<std::size_t>(rows), 0.0);
+        for (std::size_t k = 0; k < square.size() && k < t.in_square.size(); ++k)
+            square[k] = static_cast<double>(t.in_square[k]);
+        truth_.indices = diversity_indices(square);
+        truth_.alpha_root = fishers_alpha_root(truth_.species_square, static_cast<double>(truth_.individuals_square));
+    }
+    if (with_estimates_) {
+        // The Hill numbers of the square by the formula of the observed ones,
+        // so that a sample holding the whole square scores no bias at all.
+        AbundanceSample census;
+        census.individuals.assign(t.in_square.begin(), t.in_square.begin() + std::min<std::ptrdiff_t>(rows, std::ssize(t.in_square)));
+        const HillNumbers hill = hill_numbers(frequency_counts(census));
+        const SquareTruth square{static_cast<double>(truth_.species_square),
+                                 static_cast<double>(truth_.individuals_square), hill.observed[1], hill.observed[2]};
+        estimator_ = SampleEstimator(counts_of(t, rows), t.in_square, square);
+    }
     // A unit's true richness is the same in every sample size that takes it:
     // counted once here rather than again for every sample size.
     if (with_truth_ && !is_accumulating(design_)) {
@@ -194,6 +215,14 @@ bool SampleSeries::next(const SampleTables& t, RandomStream& random, SampleSizeP
     const SpeciesAreaFits& f = r.fits;
     pass.sar_extrapolated =
         f.power.made ? f.power.c * std::pow(static_cast<double>(truth_.square_cells), f.power.z) : std::nan("");
+    pass.with_estimates = with_estimates_;
+    if (with_estimates_) {
+        // The intervals that resample or go over every pair of species at the
+        // largest sample only, the one a study of bias scores (manual 13.2).
+        const bool largest = next_ == sizes_.size();
+        estimator_.estimate(n, abundances, r, largest, resampling_seed(seed_, static_cast<std::uint64_t>(n)),
+                            pass.sample_estimates);
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sampling/sample_estimates.hpp"
 #include "sampling/sample_size_tally.hpp"
 #include "sampling/sample_units.hpp"
 #include "statistics/community_statistics.hpp"
@@ -38,6 +39,9 @@ struct SampleTruth {
     int species_square = 0;             // ... in the sampled square
     std::int64_t individuals_square = 0;
     std::int64_t square_cells = 0;      // cells of the sampled square
+    // The diversity of the square's individuals (with the truth only)
+    DiversityIndices indices;           // Shannon, inverse Simpson, Evar
+    double alpha_root = 0.0;            // Fisher's alpha as the exact root (NaN without one)
 };
 
 // One sample size n: the statistics of its sample and its species-area rows.
@@ -63,16 +67,28 @@ struct SampleSizePass {
     // Estimates of the square's richness from the incidence in the n units.
     RichnessEstimates estimates;
     double sar_extrapolated = 0.0;  // c A^z at the square's area; NaN without a power fit
+    // Every estimator with its interval beside its truth (estimates.csv).
+    bool with_estimates = false;
+    SampleEstimates sample_estimates;
+};
+
+// What a series computes beyond the reports.
+struct SeriesOutputs {
+    bool truth = false;        // the truth, the indices and the specpool estimators the tidy tables show
+    bool estimates = false;    // every estimator with its interval (needs the truth)
+    std::uint32_t seed = 0;    // the pass's seed word: the bootstrap intervals are seeded from it
 };
 
 // The sample sizes minSa, minSa + StepSa, ..., maxSa in turn.  The unit order
 // of the reshuffled designs carries over from one size to the next.
 class SampleSeries {
 public:
-    // The series of the sample tables `t` of the species `species`.
-    // `with_truth`: each pass also gets the truth, the estimators and the
-    // indices that only the tidy tables show.
-    SampleSeries(const SamplingFrame& f, const SampleTables& t, const std::vector<SpeciesRow>& species, bool with_truth);
+    // The series of the sample tables `t` of the species `species`; each
+    // sample size also gets what `outputs` asks for.  The estimates draw
+    // nothing from the pass's stream: their bootstrap has a generator of its
+    // own, seeded from the pass's seed word and the sample size.
+    SampleSeries(const SamplingFrame& f, const SampleTables& t, const std::vector<SpeciesRow>& species,
+                 const SeriesOutputs& outputs);
     // The next sample size, its reshufflings drawn from the stream; false after the last.
     bool next(const SampleTables& t, RandomStream& random, SampleSizePass& pass);
 
@@ -86,6 +102,9 @@ private:
     void set_true_curve(const SampleCounts& counts, SampleSizePass& pass) const;
     SampleTruth truth_;
     bool with_truth_;
+    bool with_estimates_;
+    std::uint32_t seed_;
+    SampleEstimator estimator_;
     Design design_;
     int reshufflings_;
     DiversityIndex index_;

@@ -21,10 +21,13 @@ Estimate observed_count_interval(const FrequencyCounts& counts, double estimate)
     if (!(s > 0.0) || !(n > 0.0)) return e;
     double spread = 0.0, weighted = 0.0, missed = 0.0;
     for (const FrequencyClass& c : counts.classes) {
-        const double k = static_cast<double>(c.times), f = static_cast<double>(c.species);
-        spread += f * (std::exp(-k) - std::exp(-2.0 * k));
-        weighted += k * std::exp(-k) * f;
-        missed += f * std::exp(-k) / s;
+        // Classes seen more often than e^-k can hold add exactly nothing;
+        // they are skipped rather than sent through exp's slow underflow path.
+        if (c.times > 746) break;
+        const double k = static_cast<double>(c.times), f = static_cast<double>(c.species), seen_k = std::exp(-k);
+        spread += f * (seen_k - std::exp(-2.0 * k));
+        weighted += k * seen_k * f;
+        missed += f * seen_k / s;
     }
     const double variance = spread - weighted * weighted / n;
     if (!(variance >= 0.0)) return e;

@@ -218,7 +218,8 @@ Estimate jackknife(const FrequencyCounts& counts, const RichnessEstimates& point
     return richness_interval(counts, estimate, variance);
 }
 
-std::array<NamedEstimate, 10> incidence_table(const FrequencyCounts& counts, double bootstrap_variance) {
+// `summand`: the bootstrap summand as the caller summed it, or NaN to sum it over the classes.
+std::array<NamedEstimate, 10> incidence_table(const FrequencyCounts& counts, double summand, double bootstrap_variance) {
     std::array<NamedEstimate, 10> table = {{{"observed", {}},
                                             {"homogeneous", {}},
                                             {"chao2", {}},
@@ -233,9 +234,12 @@ std::array<NamedEstimate, 10> incidence_table(const FrequencyCounts& counts, dou
     table[0].value.estimate = static_cast<double>(counts.observed);
     if (counts.observed == 0) return table;
     const double t = static_cast<double>(counts.size);
-    double bootstrap_summand = 0.0;
-    for (const FrequencyClass& c : counts.classes)
-        bootstrap_summand += static_cast<double>(c.species) * std::pow(1.0 - static_cast<double>(c.times) / t, t);
+    double bootstrap_summand = summand;
+    if (std::isnan(bootstrap_summand)) {
+        bootstrap_summand = 0.0;
+        for (const FrequencyClass& c : counts.classes)
+            bootstrap_summand += static_cast<double>(c.species) * std::pow(1.0 - static_cast<double>(c.times) / t, t);
+    }
     const RichnessEstimates point =
         estimate_richness(static_cast<int>(counts.observed), static_cast<int>(counts.f(1)),
                           static_cast<int>(counts.f(2)), static_cast<int>(counts.size), bootstrap_summand);
@@ -263,42 +267,53 @@ std::array<NamedEstimate, 10> incidence_table(const FrequencyCounts& counts, dou
 }  // namespace
 
 std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& counts) {
-    return incidence_table(counts, std::nan(""));
+    return incidence_table(counts, std::nan(""), std::nan(""));
 }
 
 std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& counts,
                                                      const std::vector<std::vector<int>>& presence) {
-    return incidence_table(counts, bootstrap_richness_variance(presence));
+    return incidence_table(counts, std::nan(""), bootstrap_richness_variance(presence));
+}
+
+std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& counts, double bootstrap_summand,
+                                                     double bootstrap_variance) {
+    return incidence_table(counts, bootstrap_summand, bootstrap_variance);
 }
 
 double bootstrap_richness_variance(const std::vector<std::vector<int>>& presence) {
-    const std::size_t units = presence.size();
-    if (units == 0) return std::nan("");
+    if (presence.empty()) return std::nan("");
     int species = 0;
     for (const auto& unit : presence)
         for (const int s : unit) species = std::max(species, s + 1);
-    // Units holding each species, as a bit row per species.
-    std::vector<std::vector<bool>> held(static_cast<std::size_t>(species), std::vector<bool>(units, false));
-    std::vector<double> frequency(static_cast<std::size_t>(species), 0.0);
-    for (std::size_t u = 0; u < units; ++u)
-        for (const int s : presence[u])
-            if (!held[static_cast<std::size_t>(s)][u]) held[static_cast<std::size_t>(s)][u] = true, frequency[static_cast<std::size_t>(s)] += 1.0;
+    const int units = static_cast<int>(presence.size());
+    PresenceMatrix matrix(species, units);
+    for (int u = 0; u < units; ++u)
+        for (const int s : presence[static_cast<std::size_t>(u)]) matrix.set(s, u);
+    return bootstrap_richness_variance(matrix, units);
+}
+
+double bootstrap_richness_variance(const PresenceMatrix& presence, int units) {
+    if (units < 1) return std::nan("");
     const double t = static_cast<double>(units);
     std::vector<int> seen;
-    for (int s = 0; s < species; ++s)
-        if (frequency[static_cast<std::size_t>(s)] > 0.0) seen.push_back(s);
-    std::vector<double> q(seen.size());
+    std::vector<double> q;
     double variance = 0.0;
-    for (std::size_t i = 0; i < seen.size(); ++i) {
-        q[i] = std::pow(1.0 - frequency[static_cast<std::size_t>(seen[i])] / t, t);
-        variance += q[i] * (1.0 - q[i]);
+    for (int s = 0; s < presence.species(); ++s) {
+        const int frequency = presence.units_with(s, units);
+        if (frequency == 0) continue;
+        seen.push_back(s);
+        q.push_back(std::pow(1.0 - static_cast<double>(frequency) / t, t));
+        variance += q.back() * (1.0 - q.back());
     }
+    // (Z/T)^T for the Z units that hold neither species of a pair; pairs
+    // outnumber the values Z takes, so each power is taken once.
+    std::vector<double> power(static_cast<std::size_t>(units) + 1, -1.0);
     for (std::size_t i = 0; i < seen.size(); ++i)
         for (std::size_t j = i + 1; j < seen.size(); ++j) {
-            double neither = 0.0;
-            for (std::size_t u = 0; u < units; ++u)
-                if (!held[static_cast<std::size_t>(seen[i])][u] && !held[static_cast<std::size_t>(seen[j])][u]) neither += 1.0;
-            variance += 2.0 * (std::pow(neither / t, t) - q[i] * q[j]);
+            const int neither = units - presence.units_with_either(seen[i], seen[j], units);
+            double& p = power[static_cast<std::size_t>(neither)];
+            if (p < 0.0) p = std::pow(static_cast<double>(neither) / t, t);
+            variance += 2.0 * (p - q[i] * q[j]);
         }
     return variance;
 }

@@ -41,6 +41,7 @@
 
 #include "statistics/frequency_data.hpp"
 #include "statistics/interval_estimate.hpp"
+#include "statistics/presence_matrix.hpp"
 #include "statistics/richness_by_abundance.hpp"
 
 namespace lorvenna {
@@ -53,8 +54,17 @@ std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& cou
 std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& counts,
                                                      const std::vector<std::vector<int>>& presence);
 
+// The same with what the caller already holds of the sample: the bootstrap
+// summand as it summed it species by species (so that the estimate equals the
+// caller's other uses of it to the last bit) and the variance of bootstrap.
+std::array<NamedEstimate, 10> richness_from_incidence(const FrequencyCounts& counts, double bootstrap_summand,
+                                                     double bootstrap_variance);
+
 // vegan's variance of the bootstrap estimate from the presence matrix; NaN
 // without units.
 double bootstrap_richness_variance(const std::vector<std::vector<int>>& presence);
+// The same over the first `units` units of a presence matrix (species found
+// in none of them take no part).
+double bootstrap_richness_variance(const PresenceMatrix& presence, int units);
 
 }  // namespace lorvenna

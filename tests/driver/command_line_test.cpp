@@ -32,6 +32,16 @@ TEST(CommandLine, OptionsAnswerTheStartUpQuestions) {
     EXPECT_EQ(cl.merge_from, (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(cl.allow_gaps);
     EXPECT_TRUE(cl.options.progress);
+
+    for (const auto& [args, quantity] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"bias", "sweep"}, "richness"},
+             {{"bias", "sweep", "--quantity", "hill2"}, "hill2"},
+             {{"bias", "--quantity=all", "sweep", "--quiet"}, "all"}}) {
+        cl = parse_command_line(args);
+        ASSERT_EQ(cl.action, Action::bias) << cl.error;
+        EXPECT_EQ(cl.bias_of, "sweep");
+        EXPECT_EQ(cl.bias_quantity, quantity);
+    }
 }
 
 TEST(CommandLine, BadOptionsAreUsageErrors) {
@@ -43,6 +53,7 @@ TEST(CommandLine, BadOptionsAreUsageErrors) {
              {"--mode", "s", "--batch", "b", "--jobs", "2"}, {"--mode", "s", "--batch", "b", "--resume"},
              {"--mode", "s", "--map", "-1"}, {"--mode", "s", "--batch", "b", "--replicates", "0"}, {"--habitat"},
              {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}, {"--progress"},
+             {"bias", "sweep", "--quantity", "hill3"}, {"bias", "sweep", "--quantity"},
              {"--mode", "s", "--batch", "b", "--quiet", "--progress"}, {"merge", "out", "a", "--progress", "--quiet"}})
         EXPECT_EQ(parse_command_line(args).action, Action::usage_error) << args.back();
 }

@@ -44,7 +44,7 @@ struct Model : testing::WorkBench {
     void prepare() { prepare_sample_units(pass.samples, frame(), static_cast<int>(pass.community.species.size())); }
     void draw() { draw_unit_positions(pass.samples, frame(), pass.random); }
     SampleSeries series(bool with_truth) const {
-        return SampleSeries(frame(), pass.samples, pass.community.species, with_truth);
+        return SampleSeries(frame(), pass.samples, pass.community.species, SeriesOutputs{with_truth, false, 0});
     }
     bool next(SampleSeries& series, SampleSizePass& size) { return series.next(pass.samples, pass.random, size); }
     Block block(int i) const {

@@ -150,8 +150,7 @@ TEST(Sweep, ARunAloneFromItsSeedWordWritesWhatItWroteInTheSweep) {
     ASSERT_EQ(one.runs.size(), 1u);
     for (std::size_t f = 0; f < whole.files.size(); ++f) {
         const std::string name = whole.files[f];
-        if (name == "timings.csv" || name == "runs.csv" || name == "species.csv" || name == "samples.csv" ||
-            name == "curve.csv" || name == "units.csv")
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".csv") == 0)
             continue;  // the tables number the run, which differs
         const std::string in_sweep = file_text(s / "whole" / name).substr(whole.runs[6].sizes[f], r.sizes[f] - whole.runs[6].sizes[f]);
         const std::string by_itself = file_text(s / "alone" / name).substr(one.head[f]);
