@@ -47,16 +47,18 @@ struct ReportFiles {
     ReportFile curve{"curve.csv"};
     ReportFile units{"units.csv"};
     ReportFile timings{"timings.csv"};
+    ReportFile rarefaction{"rarefaction.csv"};
     bool habitat_grids = false;  // habitat-<run>.asc and map-<run>.asc beside the tables
+    RarefactionSettings curve_settings;  // the curves of rarefaction.csv, when it is open
 
     bool tidy() const { return runs.is_open(); }
-    std::array<ReportFile*, 12> all() {
-        return {&distribution, &sample, &analysis, &cells, &map, &grid,
-                &runs,         &species, &samples, &curve, &units, &timings};
+    std::array<ReportFile*, 13> all() {
+        return {&distribution, &sample, &analysis, &cells, &map, &grid, &runs,
+                &species, &samples, &curve, &units, &timings, &rarefaction};
     }
-    std::array<const ReportFile*, 12> all() const {
-        return {&distribution, &sample, &analysis, &cells, &map, &grid,
-                &runs,         &species, &samples, &curve, &units, &timings};
+    std::array<const ReportFile*, 13> all() const {
+        return {&distribution, &sample, &analysis, &cells, &map, &grid, &runs,
+                &species, &samples, &curve, &units, &timings, &rarefaction};
     }
     // Opens, on another seam, every file that is open here (the files of a pass run beside others).
     void open_like(const ReportFiles& session, Io& io);

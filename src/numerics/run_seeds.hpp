@@ -11,6 +11,12 @@
 //   z = (z ^ (z >> 27)) * 0x94D049BB133111EB
 //   mix(x) = z ^ (z >> 31)
 // and the seed word is the upper half of h xor its lower half.
+//
+// The bootstrap of a pass's rarefaction curves draws from a generator of its
+// own (resampling_generator.hpp) seeded by curve_seed(seed word of the pass):
+//   curve_seed(w) = mix(mix(w) ^ 0x6375727665730000)   ("curves" in ASCII)
+// never from the pass's stream, so the model's draws and every other table
+// stay as they are with or without the curves.
 #include <cstdint>
 
 namespace lorvenna {
@@ -27,6 +33,10 @@ constexpr std::uint32_t run_seed(std::uint32_t session, std::uint64_t row, std::
     h = splitmix64(h ^ row);
     h = splitmix64(h ^ replicate);
     return static_cast<std::uint32_t>((h >> 32) ^ (h & 0xFFFFFFFFULL));
+}
+
+constexpr std::uint64_t curve_seed(std::uint32_t pass_seed) {
+    return splitmix64(splitmix64(pass_seed) ^ 0x6375727665730000ULL);
 }
 
 }  // namespace lorvenna
