@@ -93,7 +93,7 @@ private:
         }
         for (std::size_t i = 0; i < parts.fields.size(); ++i)
             if (const int c = control_character(parts.fields[i]); c >= 0) {
-                char hex[8];
+                char hex[16];
                 std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(c));
                 fail(i + 1, std::string("a control character (byte ") + hex + "): is this a text file?");
             }
