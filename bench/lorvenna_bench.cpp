@@ -11,7 +11,9 @@
 // the median of N runs is reported.  A run faster than a floor of its own
 // draws is reported on standard error: that floor times more than the draws.
 //
-//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--progress] [--jobs N] [scenario ...]
+//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--rarefaction] [--progress] [--jobs N] [scenario ...]
+//
+// --rarefaction writes the tidy tables and rarefaction.csv (implies --tidy).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,6 +166,7 @@ double individuals_placed(const fs::path& dir) {
 }
 
 bool with_tidy = false;      // --tidy: the tidy tables are written too
+bool with_curves = false;    // --rarefaction: the tidy tables and the rarefaction curves of every pass
 bool with_progress = false;  // --progress: a terminal progress line, drawn to /dev/null
 int jobs = 0;                // --jobs N: passes at once, with run seeds (0: not given, no run seeds)
 
@@ -193,7 +196,8 @@ Measure run_scenario(const fs::path& scenario) {
     const auto start = std::chrono::steady_clock::now();
     SessionOptions options;
     options.seed = 20261208u;
-    options.tidy = with_tidy;
+    options.tidy = with_tidy || with_curves;
+    options.rarefaction.curves = with_curves;
     // --jobs 1 and --jobs 2 both run with run seeds, so that they make the same passes.
     options.jobs = std::max(jobs, 1);
     options.run_seeds = jobs > 0;
@@ -247,6 +251,8 @@ int main(int argc, char** argv) {
             repeat = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--tidy") {
             with_tidy = true;
+        } else if (a == "--rarefaction") {
+            with_curves = true;
         } else if (a == "--progress") {
             with_progress = true;
         } else if (a == "--jobs" && i + 1 < argc) {

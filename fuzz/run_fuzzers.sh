@@ -8,7 +8,7 @@ set -euo pipefail
 seconds="${1:-600}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(batch_rows rank_order console_session console_interrupt)
+[ ${#targets[@]} -gt 0 ] || targets=(batch_rows rank_order console_session console_interrupt field_data)
 jobs="${JOBS:-$(nproc)}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cmake --preset fuzz >/dev/null

@@ -49,16 +49,18 @@ struct ReportFiles {
     ReportFile timings{"timings.csv"};
     ReportFile estimates{"estimates.csv"};
     ReportFile occurrences{"occurrences.csv"};
+    ReportFile rarefaction{"rarefaction.csv"};
     bool habitat_grids = false;  // habitat-<run>.asc and map-<run>.asc beside the tables
+    RarefactionSettings curve_settings;  // the curves of rarefaction.csv, when it is open
 
     bool tidy() const { return runs.is_open(); }
-    std::array<ReportFile*, 14> all() {
-        return {&distribution, &sample,  &analysis, &cells, &map,     &grid,      &runs,
-                &species,      &samples, &curve,    &units, &timings, &estimates, &occurrences};
+    std::array<ReportFile*, 15> all() {
+        return {&distribution, &sample,  &analysis, &cells, &map,     &grid,      &runs,        &species,
+                &samples,      &curve,   &units,    &timings, &estimates, &occurrences, &rarefaction};
     }
-    std::array<const ReportFile*, 14> all() const {
-        return {&distribution, &sample,  &analysis, &cells, &map,     &grid,      &runs,
-                &species,      &samples, &curve,    &units, &timings, &estimates, &occurrences};
+    std::array<const ReportFile*, 15> all() const {
+        return {&distribution, &sample,  &analysis, &cells, &map,     &grid,      &runs,        &species,
+                &samples,      &curve,   &units,    &timings, &estimates, &occurrences, &rarefaction};
     }
     // Opens, on another seam, every file that is open here (the files of a pass run beside others).
     void open_like(const ReportFiles& session, Io& io);

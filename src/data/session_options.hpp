@@ -10,6 +10,14 @@
 
 namespace lorvenna {
 
+// The rarefaction and extrapolation curves of every pass (rarefaction.csv).
+struct RarefactionSettings {
+    bool curves = false;        // --rarefaction
+    int knots = 40;             // --knots K: sizes along the curve, as iNEXT places them
+    std::int64_t endpoint = 0;  // --endpoint M: the largest size; 0: twice the sample
+    int bootstraps = 50;        // --bootstraps B: replicates of the intervals; 0: none
+};
+
 struct SessionOptions {
     std::optional<std::uint32_t> seed;      // --seed: the session's seed word
     // Start-up answers
@@ -25,6 +33,7 @@ struct SessionOptions {
     std::optional<std::string> out;         // --out DIR
     bool tidy = false;                      // --tidy: the tidy tables beside the reports
     bool habitat = false;                   // --habitat: habitat-<run>.asc per pass (with --tidy)
+    RarefactionSettings rarefaction;        // --rarefaction, --knots, --endpoint, --bootstraps (with --tidy)
     bool quiet = false;                     // --quiet (no progress either)
     bool progress = false;                  // --progress: plain progress lines, even on a terminal
     bool check = false;                     // --check: check the batch file, run nothing

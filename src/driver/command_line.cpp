@@ -40,6 +40,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     CommandLine& cl = parser.cl;
     SessionOptions& o = cl.options;
     using Setter = std::function<void(const std::string&)>;
+    bool curve_shaped = false;  // --knots, --endpoint or --bootstraps given
     // Options that take a value.
     const std::map<std::string, Setter> with_value = {
         {"--seed",
@@ -88,6 +89,24 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                  return parser.fail("--heterogeneity takes a number, the deviate c for every pass, not " + v);
              o.heterogeneity = static_cast<float>(*c);
          }},
+        {"--knots",
+         [&](const std::string& v) {
+             curve_shaped = true;
+             if (!parse_whole(v, 4, 10000, o.rarefaction.knots))
+                 return parser.fail("--knots takes a whole number from 4 to 10000, not " + v);
+         }},
+        {"--endpoint",
+         [&](const std::string& v) {
+             curve_shaped = true;
+             if (!parse_whole<std::int64_t>(v, 1, 100000000, o.rarefaction.endpoint))
+                 return parser.fail("--endpoint takes a number of individuals from 1 to 100000000, not " + v);
+         }},
+        {"--bootstraps",
+         [&](const std::string& v) {
+             curve_shaped = true;
+             if (!parse_whole(v, 0, 10000, o.rarefaction.bootstraps))
+                 return parser.fail("--bootstraps takes a whole number from 0 to 10000, not " + v);
+         }},
         {"--rows",
          [&](const std::string& v) {
              const auto colon = v.find(':');
@@ -105,6 +124,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         {"--weights", &o.weights}, {"--diagonals", &o.diagonals}, {"--cells", &o.cells}, {"--tidy", &o.tidy},
         {"--habitat", &o.habitat}, {"--quiet", &o.quiet},         {"--check", &o.check},
         {"--run-seeds", &o.run_seeds}, {"--resume", &o.resume},     {"--progress", &o.progress},
+        {"--rarefaction", &o.rarefaction.curves},
     };
     // The two ask for opposite things: neither is dropped in silence.
     const auto check_progress = [&] {
@@ -198,6 +218,12 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         parser.fail("--source, --rank-order, --diagonals, --map and --cells belong to sampling runs (--mode s)");
     if (o.check && !o.batch) parser.fail("--check needs --batch FILE");
     if (o.habitat && !o.tidy) parser.fail("--habitat writes a table of the tidy output: add --tidy");
+    if (o.rarefaction.curves && !o.tidy)
+        parser.fail("--rarefaction writes a table of the tidy output (rarefaction.csv): add --tidy");
+    if (o.rarefaction.curves && o.mode && !sampling)
+        parser.fail("--rarefaction draws the curves of the samples: it belongs to sampling runs (--mode s)");
+    if (curve_shaped && !o.rarefaction.curves)
+        parser.fail("--knots, --endpoint and --bootstraps shape the curves of --rarefaction: add --rarefaction");
     if (o.first_row > 0 && !o.batch) parser.fail("--rows needs --batch FILE");
     if (o.jobs > 1 && !o.run_seeds)
         parser.fail("--jobs needs --run-seeds: without run seeds every pass continues the random stream of the pass before");
@@ -251,6 +277,13 @@ std::string usage_text() {
            "                      samples.csv, curve.csv, units.csv, timings.csv,\n"
            "                      estimates.csv and occurrences.csv\n"
            "  --habitat           with --tidy: the habitat grid of every run as habitat-RUN.asc\n"
+           "  --rarefaction       with --tidy, mode s: rarefaction.csv, the rarefaction and\n"
+           "                      extrapolation curves of Hill numbers (q = 0, 1, 2) and of\n"
+           "                      the coverage of every run's largest sample, with bootstrap\n"
+           "                      intervals and the true curves of the sampled square\n"
+           "  --knots K           sizes along each curve (default 40, from 4 to 10000)\n"
+           "  --endpoint M        the curves end at M individuals (default twice the sample)\n"
+           "  --bootstraps B      bootstrap replicates of the intervals (default 50; 0: none)\n"
            "  --quiet             no banner, settings echo, per-row lines or progress line;\n"
            "                      warnings and errors still go to standard error\n"
            "  --progress          progress as one plain line per finished run on standard\n"

@@ -23,6 +23,7 @@
 #include "reports/analysis_report.hpp"
 #include "reports/distribution_report.hpp"
 #include "reports/grid_report.hpp"
+#include "reports/rarefaction_table.hpp"
 #include "reports/sample_report.hpp"
 #include "reports/tidy_tables.hpp"
 #include "sweeps/manifest.hpp"
@@ -103,6 +104,7 @@ bool start_session(Session& s, const Manifest* resumed) {
                 if (f->name() == resumed->files[i] && !(f == &s.reports.map && sizes[i] > 0))
                     f->open_to_append(s.io, sizes[i]);
         s.reports.habitat_grids = options.habitat;
+        s.reports.curve_settings = options.rarefaction;
         if (s.answers.from_file()) open_rank_order_file(s);
         open_named_batch_file(s, *options.batch);
         return read_batch_header(s);
@@ -134,6 +136,10 @@ bool start_session(Session& s, const Manifest* resumed) {
         open_analysis_and_sample_files(s);
     }
     if (options.tidy) open_tidy_tables(s.reports, s.io, options.habitat);
+    if (options.tidy && options.rarefaction.curves) {
+        open_rarefaction_table(s.reports.rarefaction, s.io);
+        s.reports.curve_settings = options.rarefaction;
+    }
     s.iteration = 0;
     return true;
 }

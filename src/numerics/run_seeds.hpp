@@ -11,6 +11,12 @@
 //   z = (z ^ (z >> 27)) * 0x94D049BB133111EB
 //   mix(x) = z ^ (z >> 31)
 // and the seed word is the upper half of h xor its lower half.
+//
+// The bootstrap of a pass's rarefaction curves draws from a generator of its
+// own (resampling_generator.hpp) seeded by curve_seed(seed word of the pass):
+//   curve_seed(w) = mix(mix(w) ^ 0x6375727665730000)   ("curves" in ASCII)
+// never from the pass's stream, so the model's draws and every other table
+// stay as they are with or without the curves.
 #include <cstdint>
 
 namespace lorvenna {
@@ -34,6 +40,11 @@ constexpr std::uint32_t run_seed(std::uint32_t session, std::uint64_t row, std::
 // word alone, and its own random stream is never advanced by them.
 constexpr std::uint64_t resampling_seed(std::uint32_t pass_seed, std::uint64_t sample_size) {
     return splitmix64(splitmix64(pass_seed) ^ sample_size);
+}
+
+// The seed of the bootstrap of a pass's rarefaction curves.
+constexpr std::uint64_t curve_seed(std::uint32_t pass_seed) {
+    return splitmix64(splitmix64(pass_seed) ^ 0x6375727665730000ULL);
 }
 
 }  // namespace lorvenna

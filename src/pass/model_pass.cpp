@@ -13,6 +13,7 @@
 #include "landscape/model_start.hpp"
 #include "landscape/niches.hpp"
 #include "numerics/rounding.hpp"
+#include "numerics/run_seeds.hpp"
 #include "pass/resource_guard.hpp"
 #include "placement/placement.hpp"
 #include "reports/analysis_report.hpp"
@@ -20,9 +21,11 @@
 #include "reports/distribution_report.hpp"
 #include "reports/grid_report.hpp"
 #include "reports/map_report.hpp"
+#include "reports/rarefaction_table.hpp"
 #include "reports/sample_report.hpp"
 #include "reports/settings_block.hpp"
 #include "reports/tidy_tables.hpp"
+#include "sampling/sample_curve.hpp"
 #include "sampling/sample_evaluation.hpp"
 #include "sampling/sampling_designs.hpp"
 
@@ -119,6 +122,16 @@ void place_and_sample_species(Pass& pass, const PassOutlet& out) {
     }
 }
 
+// The rarefaction curves of the largest sample and their truth, when asked
+// for.  The bootstrap draws from the pass's seed word through a mix of its
+// own, never from the pass's stream.
+void write_sample_curve(const Pass& pass, ReportFiles& reports, const SamplingFrame& frame) {
+    if (!reports.rarefaction.is_open()) return;
+    const SampleCurve curve = sample_curve(frame, pass.samples, pass.community.species.size(), reports.curve_settings,
+                                           curve_seed(pass.record.seed));
+    write_rarefaction_rows(reports.rarefaction, std::to_string(pass.record.run), curve.estimated, &curve.truth);
+}
+
 // Once every species is placed: the contents of the units, each species in the
 // whole sample, every sample size with its statistics and species-area rows,
 // and the scaling of the habitat along the grid diagonals.
@@ -142,6 +155,7 @@ void evaluate_samples(Pass& pass, const PassOutlet& out) {
     }
     write_unit_rows(reports.units, pass, series);
     write_occurrence_rows(reports.occurrences, pass);
+    write_sample_curve(pass, reports, frame);
     pass.record.square_side = series.window().square;
     const DiagonalProfiles diagonals = diagonal_profiles(pass.grids.habitat);
     write_grid_rows(reports.grid, diagonals);

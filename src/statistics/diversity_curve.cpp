@@ -6,6 +6,7 @@
 #include "statistics/bootstrap_community.hpp"
 #include "statistics/hill_numbers.hpp"
 #include "statistics/interval_estimate.hpp"
+#include "statistics/k_log_k_expectation.hpp"
 #include "statistics/mean_spread.hpp"
 
 namespace lorvenna {
@@ -28,69 +29,32 @@ std::vector<double> r_sequence(double from, double to, int count) {
     return out;
 }
 
-// Tables that depend only on the sample size n (individuals or units), shared
-// by the sample and its bootstrap replicates: ln k! and k ln k for k <= n.
-struct SizeTables {
-    std::vector<double> log_factorial, k_log_k;
-    explicit SizeTables(std::int64_t n) : log_factorial(static_cast<std::size_t>(n) + 1), k_log_k(static_cast<std::size_t>(n) + 1) {
-        for (std::int64_t k = 0; k <= n; ++k) {
-            const double x = static_cast<double>(k);
-            log_factorial[static_cast<std::size_t>(k)] = std::lgamma(x + 1.0);
-            k_log_k[static_cast<std::size_t>(k)] = k > 0 ? x * std::log(x) : 0.0;
-        }
-    }
-    double lf(std::int64_t k) const { return log_factorial[static_cast<std::size_t>(k)]; }
-};
-
-// E[K ln K] for K hypergeometric: `draws` from `population` holding `marked`.
-double expected_k_log_k(std::int64_t population, std::int64_t marked, std::int64_t draws, const SizeTables& t) {
-    const std::int64_t low = std::max<std::int64_t>(0, draws - (population - marked)), high = std::min(marked, draws);
-    if (high <= 1) return 0.0;  // K ln K = 0 for K = 0, 1
-    const double n = static_cast<double>(population), x = static_cast<double>(marked), m = static_cast<double>(draws);
-    auto mode = static_cast<std::int64_t>(std::floor((m + 1.0) * (x + 1.0) / (n + 2.0)));
-    mode = std::clamp(mode, low, high);
-    double weight = 1.0, sum = t.k_log_k[static_cast<std::size_t>(mode)], total = 1.0;
-    for (std::int64_t k = mode; k < high; ++k) {  // upward: P(k+1)/P(k)
-        const double kk = static_cast<double>(k);
-        weight *= (x - kk) * (m - kk) / ((kk + 1.0) * (n - x - m + kk + 1.0));
-        total += weight;
-        sum += weight * t.k_log_k[static_cast<std::size_t>(k + 1)];
-        if (weight < 1e-18 * total) break;
-    }
-    weight = 1.0;
-    for (std::int64_t k = mode; k > low; --k) {  // downward: P(k-1)/P(k)
-        const double kk = static_cast<double>(k);
-        weight *= kk * (n - x - m + kk) / ((x - kk + 1.0) * (m - kk + 1.0));
-        total += weight;
-        sum += weight * t.k_log_k[static_cast<std::size_t>(k - 1)];
-        if (weight < 1e-18 * total) break;
-    }
-    return sum / total;
-}
-
-// C(a, m) / C(b, m) for a <= b, by ln k!.
-double choose_ratio(std::int64_t a, std::int64_t b, std::int64_t m, const SizeTables& t) {
-    if (a < m) return 0.0;
-    return std::exp(t.lf(a) - t.lf(a - m) - t.lf(b) + t.lf(b - m));
-}
+// ln k!, for the ratios of binomial coefficients.
+double log_factorial(std::int64_t k) { return std::lgamma(static_cast<double>(k) + 1.0); }
 
 struct Interpolated {
     double q0, q1, q2, coverage;
 };
 
-Interpolated interpolate(const FrequencyCounts& c, std::int64_t m, const SizeTables& t) {
+Interpolated interpolate(const FrequencyCounts& c, std::int64_t m, const KLogK& klk) {
     const std::int64_t n = c.size;
+    const double all_part = log_factorial(n - m) - log_factorial(n);             // C(., m) / C(n, m)
+    const double but_one_part = log_factorial(n - 1 - m) - log_factorial(n - 1);  // C(., m) / C(n - 1, m)
     const double nn = static_cast<double>(n), mm = static_cast<double>(m), u = static_cast<double>(c.total);
     const double scale = c.incidence ? mm * u / nn : mm;  // m, or U_t = t U / T
     double q0 = 0.0, entropy = 0.0, squares = 0.0, missed = 0.0;
+    // C(n - x, m) / C(n, m) and C(n - x, m) / C(n - 1, m) by ln k!: the part of
+    // n and n - 1 is the same for every species at this size.
     for (const FrequencyClass& k : c.classes) {
         const double f = static_cast<double>(k.species), x = static_cast<double>(k.times);
-        q0 += f * (1.0 - choose_ratio(n - k.times, n, m, t));
+        const double unseen_part = n - k.times >= m ? log_factorial(n - k.times) - log_factorial(n - k.times - m) : 0.0;
+        const auto ratio = [&](double part) { return n - k.times < m ? 0.0 : std::exp(unseen_part + part); };
+        q0 += f * (1.0 - ratio(all_part));
         const double mean = mm * x / nn;
-        entropy += f * (expected_k_log_k(n, k.times, m, t) - mean * std::log(scale)) / scale;
+        entropy += f * (hypergeometric_k_log_k(n, k.times, m, klk) - mean * std::log(scale)) / scale;
         const double variance = n > 1 ? mean * (1.0 - x / nn) * (nn - mm) / (nn - 1.0) : 0.0;
         squares += f * (variance + mean * mean);
-        missed += f * x / u * choose_ratio(n - k.times, n - 1, m, t);
+        missed += f * x / u * ratio(but_one_part);
     }
     return {q0, std::exp(-entropy), scale * scale / squares, 1.0 - missed};
 }
@@ -101,7 +65,7 @@ struct CurveValues {
     std::vector<double> coverage;
 };
 
-void curve_values(const FrequencyCounts& c, const std::vector<std::int64_t>& sizes, const SizeTables& t, CurveValues& out) {
+void curve_values(const FrequencyCounts& c, const std::vector<std::int64_t>& sizes, const KLogK& t, CurveValues& out) {
     for (auto& v : out.diversity) v.assign(sizes.size(), nan);
     out.coverage.assign(sizes.size(), nan);
     if (!c.valid || c.observed == 0) return;
@@ -173,7 +137,7 @@ std::vector<std::int64_t> curve_sizes(std::int64_t reference, std::int64_t endpo
 std::vector<CurvePoint> diversity_curve(const FrequencyCounts& counts, const std::vector<std::int64_t>& sizes,
                                         int replicates, std::uint64_t seed) {
     std::vector<CurvePoint> curve(sizes.size());
-    const SizeTables tables(counts.valid ? counts.size : 0);
+    const KLogK tables(counts.valid ? counts.size : 0);
     CurveValues point;
     curve_values(counts, sizes, tables, point);
     for (std::size_t i = 0; i < sizes.size(); ++i) {

@@ -19,11 +19,10 @@
 //             (incidence: 1 / ((1/t)(T/U) + (1 - 1/t) sum Y(Y-1)/(U^2 (1 - 1/T))));
 //   coverage: 1 - f1/n A^(m - n + 1), A = n f0 / (n f0 + f1).
 //
-// The expectation over K_i runs outward from its mode by the ratio of
-// successive probabilities and stops where a term falls below 1e-18 of the
-// sum so far; the terms are then divided by their sum, so no factorial is
-// needed and the cost is about sum_i sqrt(Var K_i) rather than n.  Species
-// with the same count are one term (frequency counts).
+// E[K_i ln K_i] is k_log_k_expectation.hpp's: the exact sum for a mean below
+// 10^4, the expansion in the moments of K_i beyond, so the cost of a size is
+// bounded whatever the sample.  Species with the same count are one term
+// (frequency counts).
 //
 // Intervals: B bootstrap samples of the bootstrap community
 // (bootstrap_community.hpp) with the caller's seed; each point's se is the

@@ -3,33 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "statistics/k_log_k_expectation.hpp"
+
 namespace lorvenna {
-namespace {
-
-// E[K ln K] for K ~ Binomial(m, p), 0 < p < 1, with k ln k from the table.
-double binomial_k_log_k(std::int64_t m, double p, const std::vector<double>& k_log_k) {
-    const double mm = static_cast<double>(m), odds = p / (1.0 - p);
-    const auto mode = std::min(m, static_cast<std::int64_t>(std::floor((mm + 1.0) * p)));
-    double weight = 1.0, total = 1.0, sum = k_log_k[static_cast<std::size_t>(mode)];
-    for (std::int64_t k = mode; k < m; ++k) {
-        const double kk = static_cast<double>(k);
-        weight *= (mm - kk) / (kk + 1.0) * odds;
-        total += weight;
-        sum += weight * k_log_k[static_cast<std::size_t>(k + 1)];
-        if (weight < 1e-18 * total) break;
-    }
-    weight = 1.0;
-    for (std::int64_t k = mode; k > 0; --k) {
-        const double kk = static_cast<double>(k);
-        weight *= kk / (mm - kk + 1.0) / odds;
-        total += weight;
-        sum += weight * k_log_k[static_cast<std::size_t>(k - 1)];
-        if (weight < 1e-18 * total) break;
-    }
-    return sum / total;
-}
-
-}  // namespace
 
 std::vector<TrueCurvePoint> true_diversity_curve(const std::vector<double>& relative_abundances,
                                                  const std::vector<std::int64_t>& sizes) {
@@ -41,8 +17,7 @@ std::vector<TrueCurvePoint> true_diversity_curve(const std::vector<double>& rela
     double concentration = 0.0;
     for (const double x : p) concentration += x * x;
     const std::int64_t largest = sizes.empty() ? 0 : std::max<std::int64_t>(0, *std::max_element(sizes.begin(), sizes.end()));
-    std::vector<double> k_log_k(static_cast<std::size_t>(largest) + 1, 0.0);
-    for (std::int64_t k = 2; k <= largest; ++k) k_log_k[static_cast<std::size_t>(k)] = static_cast<double>(k) * std::log(static_cast<double>(k));
+    const KLogK k_log_k(largest);
 
     std::vector<TrueCurvePoint> curve;
     for (const std::int64_t m : sizes) {

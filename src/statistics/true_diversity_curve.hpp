@@ -9,9 +9,8 @@
 //             Simpson concentration of the sample
 //   coverage: 1 - sum_i p_i (1 - p_i)^m, the expected share of the community
 //             belonging to species in the sample
-// The binomial expectation runs outward from the mode by the ratio of
-// successive probabilities and stops where a term is below 1e-18 of the sum,
-// then divides by the sum: about S sqrt(m) terms instead of S m.
+// The binomial expectation is k_log_k_expectation.hpp's: the exact sum from
+// the mode outward below a mean of 10^4, the expansion in the moments beyond.
 // The p_i need not sum to 1 (they are divided by their sum); zeros are
 // species that cannot be drawn.  Sizes below 1 give NaN.
 #include <array>

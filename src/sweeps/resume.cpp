@@ -20,6 +20,11 @@ std::string shaping_options(const SessionOptions& o) {
     if (o.cells) c += " --cells";
     if (o.tidy) c += " --tidy";
     if (o.habitat) c += " --habitat";
+    if (o.rarefaction.curves) {
+        c += " --rarefaction --knots " + std::to_string(o.rarefaction.knots);
+        if (o.rarefaction.endpoint > 0) c += " --endpoint " + std::to_string(o.rarefaction.endpoint);
+        c += " --bootstraps " + std::to_string(o.rarefaction.bootstraps);
+    }
     if (o.heterogeneity) c += " --heterogeneity " + std::to_string(*o.heterogeneity);
     return c;
 }

@@ -26,6 +26,17 @@ TEST(CommandLine, OptionsAnswerTheStartUpQuestions) {
     EXPECT_EQ(cl.options.last_row, 5);
     EXPECT_EQ(cl.options.jobs, 2);
 
+    cl = parse_command_line({"--mode", "s", "--tidy", "--rarefaction", "--knots", "12", "--endpoint=900", "--bootstraps", "0"});
+    ASSERT_EQ(cl.action, Action::run) << cl.error;
+    EXPECT_TRUE(cl.options.rarefaction.curves);
+    EXPECT_EQ(cl.options.rarefaction.knots, 12);
+    EXPECT_EQ(cl.options.rarefaction.endpoint, 900);
+    EXPECT_EQ(cl.options.rarefaction.bootstraps, 0);
+    const RarefactionSettings defaults = parse_command_line({"--mode", "s", "--tidy", "--rarefaction"}).options.rarefaction;
+    EXPECT_EQ(defaults.knots, 40) << "iNEXT's knots";
+    EXPECT_EQ(defaults.endpoint, 0) << "twice the sample";
+    EXPECT_EQ(defaults.bootstraps, 50);
+
     cl = parse_command_line({"merge", "all", "a", "b", "--allow-gaps", "--progress"});
     ASSERT_EQ(cl.action, Action::merge);
     EXPECT_EQ(cl.merge_into, "all");
@@ -54,7 +65,13 @@ TEST(CommandLine, BadOptionsAreUsageErrors) {
              {"--mode", "s", "--map", "-1"}, {"--mode", "s", "--batch", "b", "--replicates", "0"}, {"--habitat"},
              {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}, {"--progress"},
              {"bias", "sweep", "--quantity", "hill3"}, {"bias", "sweep", "--quantity"},
-             {"--mode", "s", "--batch", "b", "--quiet", "--progress"}, {"merge", "out", "a", "--progress", "--quiet"}})
+             {"--mode", "s", "--batch", "b", "--quiet", "--progress"}, {"merge", "out", "a", "--progress", "--quiet"},
+             // The curves: a table of the tidy output, of sampling runs, shaped only when asked for.
+             {"--mode", "s", "--rarefaction"}, {"--mode", "m", "--tidy", "--rarefaction"},
+             {"--mode", "s", "--tidy", "--knots", "20"}, {"--mode", "s", "--tidy", "--bootstraps", "10"},
+             {"--mode", "s", "--tidy", "--rarefaction", "--knots", "3"},
+             {"--mode", "s", "--tidy", "--rarefaction", "--endpoint", "0"},
+             {"--mode", "s", "--tidy", "--rarefaction", "--bootstraps", "-1"}})
         EXPECT_EQ(parse_command_line(args).action, Action::usage_error) << args.back();
 }
 
@@ -62,7 +79,8 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(parse_command_line({"--help"}).action, Action::help);
     EXPECT_EQ(parse_command_line({"--version"}).action, Action::version);
     for (const char* option : {"--seed", "--mode", "--batch", "--tidy", "--check", "--out", "--quiet", "--run-seeds",
-                               "--replicates", "--rows", "--jobs", "--resume", "--progress", "merge"})
+                               "--replicates", "--rows", "--jobs", "--resume", "--progress", "merge", "--rarefaction", "--knots",
+                               "--endpoint", "--bootstraps"})
         EXPECT_NE(usage_text().find(option), std::string::npos) << option;
     EXPECT_NE(version_text().find(LORVENNA_VERSION), std::string::npos);
 }
