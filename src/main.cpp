@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "core/console_input.hpp"
 #include "driver/standard_error_progress.hpp"
 #include "driver/command_line.hpp"
+#include "driver/estimate_command.hpp"
 #include "sweeps/bias_command.hpp"
 #include "sweeps/merge.hpp"
 #include "driver/session.hpp"
@@ -46,6 +48,25 @@ int main(int argc, char** argv) {
             StandardErrorProgress progress(!cl.options.quiet, cl.options.progress, {"table", "tables", "row"}, 1.0,
                                            steady_seconds_clock());
             return summarise_bias(cl.bias_of, cl.bias_quantity, std::cout, std::cerr, progress.line());
+        }
+        case CommandLine::Action::estimate: {
+            std::error_code no_directory;
+            const std::filesystem::path here = std::filesystem::current_path(no_directory);
+            const std::filesystem::path out = std::filesystem::path(*cl.options.out).is_absolute()
+                                                  ? std::filesystem::path(*cl.options.out)
+                                                  : here / *cl.options.out;
+            std::error_code cannot;
+            std::filesystem::create_directories(out, cannot);
+            if (no_directory || cannot) {
+                std::cerr << "lorvenna: cannot create the output folder " << *cl.options.out << "\n";
+                return 1;
+            }
+            std::istringstream no_answers;
+            Io io{no_answers, std::cout, out, real_file_system()};
+            io.input_dir = here;
+            io.messages = &std::cerr;
+            io.quiet = cl.options.quiet;
+            return run_estimate_command(io, cl.estimate);
         }
         case CommandLine::Action::run: break;
     }

@@ -1,5 +1,6 @@
 #include "driver/command_line.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -154,6 +155,52 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         if (!parser.failed && cl.bias_of.empty()) parser.fail("bias needs the folder to read: lorvenna bias DIR");
         check_progress();
         if (!parser.failed) cl.action = CommandLine::Action::bias;
+        return cl;
+    }
+    if (!args.empty() && args[0] == "estimate") {
+        const std::map<std::string, FieldDataKind> data_flags = {{"--abundance", FieldDataKind::abundance},
+                                                                 {"--incidence", FieldDataKind::incidence_frequencies},
+                                                                 {"--incidence-raw", FieldDataKind::incidence_raw}};
+        bool data_given = false;
+        for (std::size_t i = 1; i < args.size() && !parser.failed; ++i) {
+            const std::string& a = args[i];
+            if (a == "--rarefaction" || a == "--quiet") {
+                *switches.at(a) = true;
+                continue;
+            }
+            const auto data = data_flags.find(a);
+            const bool takes_value = data != data_flags.end() || a == "--seed" || a == "--out" || a == "--knots" ||
+                                     a == "--endpoint" || a == "--bootstraps";
+            if (!takes_value) {
+                parser.fail("estimate takes --abundance, --incidence or --incidence-raw FILE, --rarefaction, "
+                            "--bootstraps B, --knots K, --endpoint M, --seed N, --out DIR and --quiet, not " + a);
+                break;
+            }
+            if (i + 1 >= args.size()) {
+                parser.fail(a + " needs a value");
+                break;
+            }
+            const std::string& value = args[++i];
+            if (data == data_flags.end()) {
+                with_value.at(a)(value);
+            } else if (data_given) {
+                parser.fail("estimate reads one data file: give one of --abundance, --incidence, --incidence-raw");
+            } else {
+                data_given = true;
+                cl.estimate.kind = data->second;
+                cl.estimate.file = value;
+            }
+        }
+        if (!parser.failed && !data_given)
+            parser.fail("estimate needs the data: --abundance FILE, --incidence FILE or --incidence-raw FILE");
+        if (!parser.failed && !o.out) parser.fail("estimate needs --out DIR, the folder of its tables");
+        const bool curve_sizes_given = std::find(args.begin(), args.end(), "--knots") != args.end() ||
+                                       std::find(args.begin(), args.end(), "--endpoint") != args.end();
+        if (!parser.failed && curve_sizes_given && !o.rarefaction.curves)
+            parser.fail("--knots and --endpoint shape the curves of --rarefaction: add --rarefaction");
+        cl.estimate.seed = o.seed;
+        cl.estimate.curves = o.rarefaction;
+        if (!parser.failed) cl.action = CommandLine::Action::estimate;
         return cl;
     }
     if (!args.empty() && args[0] == "merge") {
@@ -315,6 +362,14 @@ std::string usage_text() {
            "                      join the --out folders of the slices of one sweep into OUT,\n"
            "                      byte for byte what one machine would have written; a merge\n"
            "                      that takes more than a second shows its progress\n"
+           "  lorvenna estimate (--abundance FILE | --incidence FILE | --incidence-raw FILE)\n"
+           "           [--rarefaction] [--bootstraps B] [--knots K] [--endpoint M] [--seed N] --out DIR\n"
+           "                      the estimators (and with --rarefaction the curves) on your own\n"
+           "                      field data, in the formats of iNEXT and SpadeR: one column per\n"
+           "                      assemblage; abundances, or the sampling units first and then\n"
+           "                      incidence counts, or a species x units 0/1 table; writes\n"
+           "                      DIR/estimates.csv (and DIR/rarefaction.csv).  Bootstrap\n"
+           "                      intervals from B replicates (default 50) seeded by N\n"
            "  lorvenna bias DIR [--quantity Q] [--quiet | --progress]\n"
            "                      the scores of every estimator and of the SAR slope over the\n"
            "                      replicates of each row and design of the tidy tables in DIR:\n"

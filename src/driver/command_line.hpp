@@ -7,11 +7,12 @@
 
 #include "core/io_seam.hpp"
 #include "data/session_options.hpp"
+#include "driver/estimate_command.hpp"
 
 namespace lorvenna {
 
 struct CommandLine {
-    enum class Action { run, merge, bias, help, version, usage_error } action = Action::run;
+    enum class Action { run, merge, bias, estimate, help, version, usage_error } action = Action::run;
     SessionOptions options;
     // lorvenna merge OUT DIR... [--allow-gaps]
     std::string merge_into;
@@ -19,6 +20,8 @@ struct CommandLine {
     bool allow_gaps = false;
     // lorvenna bias DIR [--quantity Q]
     std::string bias_of;
+    // lorvenna estimate (--abundance FILE | --incidence FILE | --incidence-raw FILE) ...
+    EstimateOptions estimate;
     std::string bias_quantity = "richness";
     std::string error;  // what was wrong, for a usage error
 };

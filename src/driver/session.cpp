@@ -30,7 +30,6 @@
 #include "sweeps/resume.hpp"
 
 namespace lorvenna {
-namespace {
 
 // A seed word from the clock: a uniform number in (0, 1) from a generator
 // seeded with the time, scaled to 0 .. 999 999 999.
@@ -40,6 +39,8 @@ std::uint32_t clock_seed_word() {
     std::uniform_real_distribution<double> v(0.0, 1.0);
     return static_cast<std::uint32_t>(trunc_to<std::int64_t>(v(engine) * 1.0e9));
 }
+
+namespace {
 
 void open_grid_file(Session& s) {
     if (s.answers.grid_printing != keyword("yes", 4)) return;

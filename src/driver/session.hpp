@@ -26,6 +26,9 @@ int run_session(Io& io, const SessionOptions& options, const SessionObserver& on
 // parameter's column: what the R and Python packages report.
 std::vector<RowFault> batch_faults(Io& io, const SessionOptions& options);
 
+// A seed word from the clock, for a session run without --seed.
+std::uint32_t clock_seed_word();
+
 // A session that asks every start-up question on the console.
 int run_session(Io& io, std::optional<std::uint32_t> seed, const SessionObserver& on_end = {});
 

@@ -37,6 +37,17 @@ TEST(CommandLine, OptionsAnswerTheStartUpQuestions) {
     EXPECT_EQ(defaults.endpoint, 0) << "twice the sample";
     EXPECT_EQ(defaults.bootstraps, 50);
 
+    cl = parse_command_line({"estimate", "--incidence-raw", "units.csv", "--rarefaction", "--bootstraps", "10",
+                             "--knots", "20", "--seed", "7", "--out", "field"});
+    ASSERT_EQ(cl.action, Action::estimate) << cl.error;
+    EXPECT_EQ(cl.estimate.kind, FieldDataKind::incidence_raw);
+    EXPECT_EQ(cl.estimate.file, "units.csv");
+    EXPECT_EQ(*cl.estimate.seed, 7u);
+    EXPECT_TRUE(cl.estimate.curves.curves);
+    EXPECT_EQ(cl.estimate.curves.knots, 20);
+    EXPECT_EQ(cl.estimate.curves.bootstraps, 10);
+    EXPECT_EQ(*cl.options.out, "field");
+
     cl = parse_command_line({"merge", "all", "a", "b", "--allow-gaps", "--progress"});
     ASSERT_EQ(cl.action, Action::merge);
     EXPECT_EQ(cl.merge_into, "all");
@@ -65,6 +76,11 @@ TEST(CommandLine, BadOptionsAreUsageErrors) {
              {"--mode", "s", "--map", "-1"}, {"--mode", "s", "--batch", "b", "--replicates", "0"}, {"--habitat"},
              {"merge", "out"}, {"merge", "out", "a", "--frobnicate"}, {"--progress"},
              {"bias", "sweep", "--quantity", "hill3"}, {"bias", "sweep", "--quantity"},
+             // estimate: one data file, a folder for its tables, curve sizes only with the curves
+             {"estimate", "--out", "o"}, {"estimate", "--abundance", "a.csv"},
+             {"estimate", "--abundance", "a.csv", "--incidence", "b.csv", "--out", "o"},
+             {"estimate", "--abundance", "a.csv", "--out", "o", "--knots", "20"},
+             {"estimate", "--abundance", "a.csv", "--out", "o", "--tidy"}, {"estimate", "--abundance"},
              {"--mode", "s", "--batch", "b", "--quiet", "--progress"}, {"merge", "out", "a", "--progress", "--quiet"},
              // The curves: a table of the tidy output, of sampling runs, shaped only when asked for.
              {"--mode", "s", "--rarefaction"}, {"--mode", "m", "--tidy", "--rarefaction"},
