@@ -17,8 +17,10 @@ test_that("a first-time user's script runs from the template to the bias plot wi
     built <- ggplot2::ggplot_build(bias)
   })
   expect_match(printed[1], "45 pass(es) from 15 parameter row(s), 45 ok", fixed = TRUE)
-  # Fifteen rows and designs, the swept parameter beside each, six estimators.
-  expect_identical(nrow(s), 15L * 6L)
+  # Fifteen rows and designs, the swept parameter beside each, every estimator:
+  # 10 of richness from incidence, 10 from abundance, the SAR extrapolation,
+  # observed and estimated Hill numbers of order 1 and 2, the coverage.
+  expect_identical(nrow(s), 15L * 26L)
   expect_identical(attr(s, "params"), "Aggreg")
   # Every row and design on a line of its own in each of the three blocks (more where a block is cut to the console).
   led <- regmatches(summary_lines, regexpr("^ +[0-9]+ +(seq|ind|oct|dep|lin) +(1|5|20) ", summary_lines))

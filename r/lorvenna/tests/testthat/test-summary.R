@@ -83,9 +83,25 @@ test_that("the summary of a sweep agrees with the engine's own relative bias, ro
   p$Aggreg <- rep(c(1, 20), each = 2)
   x <- suppressWarnings(lv_simulate(p, seed = 21, replicates = 3))
   s <- summary(x)
-  estimators <- c("observed", "bootstrap", "chao2", "jack1", "jack2", "sar_extrapolated")
-  expect_identical(unique(s$estimator), estimators)
-  expect_identical(nrow(s), nrow(p) * length(estimators))
+  # Every estimator of the estimates table under its quantity and basis, and
+  # the SAR extrapolation of the samples table (no basis), once per row.
+  expected <- rbind(
+    data.frame(quantity = "richness", basis = "incidence",
+               estimator = c("observed", "homogeneous", "chao2", "chao2_bc", "ichao2", "ice", "ice1",
+                             "jack1", "jack2", "bootstrap")),
+    data.frame(quantity = "richness", basis = "abundance",
+               estimator = c("observed", "homogeneous", "homogeneous_mle", "chao1", "chao1_bc", "ichao1",
+                             "ace", "ace1", "jack1", "jack2")),
+    data.frame(quantity = c("hill1", "hill1", "hill2", "hill2", "coverage"), basis = "abundance",
+               estimator = c("observed", "estimated", "observed", "estimated", "estimated")),
+    data.frame(quantity = "richness", basis = NA, estimator = "sar_extrapolated"))
+  key <- function(d) paste(d$quantity, d$basis, d$estimator)
+  for (r in unique(s$row)) expect_setequal(key(s[s$row == r, ]), key(expected))
+  expect_identical(nrow(s), nrow(p) * nrow(expected))
+  # The samples table's bias_ columns are the incidence estimators' (and the
+  # SAR's); jack2 of the estimates table is floored at the observed richness.
+  estimators <- c("observed", "bootstrap", "chao2", "jack1", "sar_extrapolated")
+  s <- s[s$quantity == "richness" & (is.na(s$basis) | s$basis == "incidence"), ]
   # Each line belongs to its row of params.
   expect_identical(s$design, p$Method[s$row])
   expect_identical(s$Aggreg, p$Aggreg[s$row])
