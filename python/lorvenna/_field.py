@@ -53,7 +53,7 @@ class FieldResult:
         return "\n".join(lines)
 
 
-def estimate(data, datatype="abundance", rarefaction=False, bootstraps=50, seed=1):
+def estimate(data, datatype="abundance", rarefaction=False, bootstraps=50, seed=1, knots=40):
     """Runs the estimators of ``lorvenna estimate`` (and with `rarefaction`
     the curves) on field data and returns a FieldResult.
 
@@ -70,9 +70,10 @@ def estimate(data, datatype="abundance", rarefaction=False, bootstraps=50, seed=
 
     Missing values (NaN, None, pd.NA) are species not counted there (0).
     The tables equal those of ``lorvenna estimate --abundance | --incidence |
-    --incidence-raw FILE [--rarefaction] --bootstraps B --seed SEED`` on a
-    file of the same counts: the intervals come from `bootstraps` replicates
-    (0: none) drawn from generators seeded by `seed` alone.
+    --incidence-raw FILE [--rarefaction --knots K] --bootstraps B --seed SEED``
+    on a file of the same counts: the intervals come from `bootstraps`
+    replicates (0: none) drawn from generators seeded by `seed` alone; the
+    curves have `knots` sizes up to twice the sample.
 
     Data the engine's reader refuses (a negative or fractional count, text,
     a column without species, a unit count below an incidence) raise
@@ -84,10 +85,11 @@ def estimate(data, datatype="abundance", rarefaction=False, bootstraps=50, seed=
         raise ValueError(f"datatype must be one of {', '.join(map(repr, DATATYPES))}, not {datatype!r}")
     if not isinstance(rarefaction, bool):
         raise ValueError("rarefaction must be True or False")
+    knots = whole_number(knots, "knots", 4, 10000)
     bootstraps = whole_number(bootstraps, "bootstraps", 0, 10000)
     seed = whole_number(seed, "seed", 0, 2**32 - 1)
     frame = _as_frame(data, datatype)
-    raw = _engine.estimate(field_data_text(frame), datatype, rarefaction, bootstraps, seed)
+    raw = _engine.estimate(field_data_text(frame), datatype, rarefaction, knots, bootstraps, seed)
     if raw["fault"] is not None:
         raise _data_error(raw["fault"], frame)
     if raw["status"] != 0:

@@ -130,6 +130,7 @@ EstimateResult run_estimate(const EstimateRequest& request) {
     options.file = field_data_name;
     options.seed = request.seed;
     options.curves.curves = request.rarefaction;
+    options.curves.knots = request.knots;
     options.curves.bootstraps = request.bootstraps;
 
     lorvenna::MemoryFiles files = kept_tables_and_grids();

@@ -63,12 +63,13 @@ EngineResult run_engine(const EngineRequest& request, const volatile int* stop);
 std::string engine_template();
 
 // What `lorvenna estimate --abundance|--incidence|--incidence-raw FILE
-// [--rarefaction] --bootstraps B --seed SEED` would be asked, the file's text
+// [--rarefaction --knots K] --bootstraps B --seed SEED` would be asked, the file's text
 // held in memory.
 struct EstimateRequest {
     std::string data;                    // the data file: a header line, then one line per species
     std::string datatype = "abundance";  // "abundance", "incidence_freq" or "incidence_raw"
     bool rarefaction = false;
+    int knots = 40;
     int bootstraps = 50;
     std::uint32_t seed = 1;
 };

@@ -171,9 +171,9 @@ py::dict run(const std::string& batch, const std::string& mode, std::uint32_t se
 // The estimators (and curves) on field data, run with the GIL released: the
 // status, the engine's messages, the tables as run() gives them, and the
 // reader's fault (line, column, assemblage, reason, the whole message) or None.
-py::dict estimate(const std::string& data, const std::string& datatype, bool rarefaction, int bootstraps,
+py::dict estimate(const std::string& data, const std::string& datatype, bool rarefaction, int knots, int bootstraps,
                   std::uint32_t seed) {
-    EstimateRequest request{data, datatype, rarefaction, bootstraps, seed};
+    EstimateRequest request{data, datatype, rarefaction, knots, bootstraps, seed};
     EstimateResult result;
     std::vector<std::pair<std::string, CsvTable>> tables;
     {
@@ -240,7 +240,7 @@ PYBIND11_MODULE(_engine, m) {
           "Runs batch rows as a scripted session; returns status, messages, tables, grids and the error a "
           "signal handler raised while it ran (None when none did).");
     m.def("estimate", &estimate, py::arg("data"), py::arg("datatype"), py::arg("rarefaction"),
-          py::arg("bootstraps"), py::arg("seed"),
+          py::arg("knots"), py::arg("bootstraps"), py::arg("seed"),
           "Runs the estimators (and with rarefaction the curves) of `lorvenna estimate` on the text of a data "
           "file; returns status, messages, tables and the reader's fault (None when it took the data).");
     m.def("template", [] {
