@@ -44,3 +44,22 @@ class Interrupted(KeyboardInterrupt):
 class EngineWarning(UserWarning):
     """A warning of the engine: a species given up, an unknown fractal kind, a
     pass whose community could not be built."""
+
+
+class DataError(ValueError):
+    """Field data the engine's reader refuses; nothing was estimated. The
+    message is the reader's, naming the line and column of the data as the
+    engine reads them (the header is line 1) and why. `line` and `column`
+    (1-based; 0: the line as a whole) are those numbers, `assemblage` the
+    column's name, `reason` the why, and `row` and `label` where that line
+    came from in the data given (its position counted from 0 and its index
+    label; None for the header)."""
+
+    def __init__(self, message, line, column, assemblage, reason, row=None, label=None):
+        super().__init__(message)
+        self.line = line
+        self.column = column
+        self.assemblage = assemblage
+        self.reason = reason
+        self.row = row
+        self.label = label

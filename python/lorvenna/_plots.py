@@ -9,9 +9,10 @@ import pandas as pd
 from matplotlib.figure import Figure
 from matplotlib.layout_engine import ConstrainedLayoutEngine
 from matplotlib.lines import Line2D
-from matplotlib.patches import Rectangle
+from matplotlib.patches import Patch, Rectangle
 
 from ._bias import ESTIMATORS
+from ._field import FieldResult
 from ._params import param_kinds
 from ._result import Result
 from ._tables import DESIGNS
@@ -28,14 +29,14 @@ def _colour(name, order):
 _LEGEND_WIDTH = 1.4
 
 
-def _figure(width, height):
+def _figure(width, height, legend_width=_LEGEND_WIDTH):
     """A figure whose panels leave room on the right for one legend."""
-    right = 1 - _LEGEND_WIDTH / width
+    right = 1 - legend_width / width
     return Figure(figsize=(width, height), layout=ConstrainedLayoutEngine(rect=(0, 0, right, 1)))
 
 
-def _legend(fig, handles, labels, title):
-    right = 1 - _LEGEND_WIDTH / fig.get_figwidth()
+def _legend(fig, handles, labels, title, legend_width=_LEGEND_WIDTH):
+    right = 1 - legend_width / fig.get_figwidth()
     fig.legend(handles, labels, title=title, loc="center left", bbox_to_anchor=(right + 0.01, 0.5),
                frameon=False)
 
@@ -273,4 +274,96 @@ def plot_habitat(x, run=None):
     ax.set_xlabel("x (cells)")
     ax.set_ylabel("y (cells)")
     ax.set_title(f"Habitat of run {run}, design {r['Method']}")
+    return fig
+
+
+# The orders of the Hill numbers a rarefaction table holds, with their names.
+_ORDERS = {0: "q = 0: species richness", 1: "q = 1: exp of Shannon entropy", 2: "q = 2: inverse Simpson"}
+
+
+def _curves_to_draw(x, run):
+    """The rarefaction table of x, its key column, the curves to draw (runs
+    or assemblages) and what the sizes count."""
+    if isinstance(x, Result):
+        table, key, counted = x.rarefaction, "run", "individuals"
+        if len(table) == 0:
+            raise ValueError("x has no rarefaction curves: simulate with rarefaction=True "
+                             "(the command line: --tidy --rarefaction)")
+        if run is None:
+            ok = [int(r) for r in x.runs.loc[x.runs["status"] == "ok", "run"] if r in set(table["run"])]
+            if not ok:
+                raise ValueError("no pass of x that is ok has curves: see x.runs['status']")
+            return table, key, [ok[0]], counted
+    elif isinstance(x, FieldResult):
+        table, key = x.rarefaction, "assemblage"
+        counted = "individuals" if x.datatype == "abundance" else "sampling units"
+        if len(table) == 0:
+            raise ValueError("x has no rarefaction curves: estimate with rarefaction=True")
+        if run is None:
+            return table, key, list(dict.fromkeys(table[key])), counted
+    else:
+        raise TypeError("x must be a result of simulate(), read() or estimate()")
+    wanted = [run] if isinstance(run, str) or np.isscalar(run) else list(run)
+    missing = [w for w in wanted if w not in set(table[key])]
+    if missing:
+        raise ValueError(f"x has no curves of {key} {', '.join(map(str, missing))}")
+    return table, key, wanted, counted
+
+
+def plot_rarefaction(x, type="size", run=None):
+    """The rarefaction and extrapolation curves of Hill numbers of order
+    q = 0, 1, 2, one panel each, against the sample size (type="size") or
+    the sample coverage (type="coverage"): interpolation solid, the observed
+    sample a point, extrapolation dotted, the bootstrap 95 % interval a
+    band, and the true curve dashed when the table has it (simulate with
+    rarefaction=True). `x` is a result of simulate() or read(), whose first
+    pass that is ok is drawn unless `run` names passes, or of estimate(),
+    whose assemblages are all drawn unless `run` names some."""
+    if type not in ("size", "coverage"):
+        raise ValueError('type must be "size" or "coverage"')
+    table, key, drawn, counted = _curves_to_draw(x, run)
+    across = "m" if type == "size" else "coverage"
+    truth_across = "m" if type == "size" else "true_coverage"
+    # Room for the longest label of the legend (the names of assemblages).
+    legend_width = max(_LEGEND_WIDTH, 0.8 + 0.09 * max(len("observed sample"), *(len(str(d)) for d in drawn)))
+    fig = _figure(3 * 3.4 + legend_width + 0.6, 3.8, legend_width)
+    axes = dict(zip(_ORDERS, fig.subplots(1, 3, squeeze=False).ravel()))
+    bands = truths = False
+    for k, which in enumerate(drawn):
+        colour = _PALETTE[k % len(_PALETTE)]
+        for q, ax in axes.items():
+            c = table[(table[key] == which) & (table["q"] == q)].sort_values("m")
+            method = c["method"].astype(str).to_numpy()
+            at = c[across].to_numpy(dtype=float)
+            value = c["estimate"].to_numpy(dtype=float)
+            low, high = c["lower95"].to_numpy(dtype=float), c["upper95"].to_numpy(dtype=float)
+            if len(c) and not (np.isnan(low).all() or np.isnan(high).all()):
+                ax.fill_between(at, low, high, color=colour, alpha=0.2, linewidth=0)
+                bands = True
+            ax.plot(at[method != "extrapolated"], value[method != "extrapolated"], color=colour, linewidth=1.5)
+            ax.plot(at[method != "interpolated"], value[method != "interpolated"], color=colour, linewidth=1.5,
+                    linestyle=":")
+            ax.plot(at[method == "observed"], value[method == "observed"], color=colour, marker="o", linestyle="")
+            if "true_value" in c and c["true_value"].notna().any():
+                ax.plot(c[truth_across].to_numpy(dtype=float), c["true_value"].to_numpy(dtype=float),
+                        color=colour, linewidth=1, linestyle="--")
+                truths = True
+    for q, ax in axes.items():
+        ax.set_title(_ORDERS[q], fontsize=10)
+        ax.set_xlabel(f"{counted} ({'m' if counted == 'individuals' else 't'})" if type == "size"
+                      else "sample coverage")
+    axes[0].set_ylabel("Hill number")
+    whose = f"run {drawn[0]}" if key == "run" and len(drawn) == 1 else ", ".join(map(str, drawn))
+    fig.suptitle(f"Rarefaction and extrapolation of {whose}" + (": estimates and true curves" if truths else ""))
+    handles = [Line2D([], [], color="0.2", linewidth=1.5, label="interpolated"),
+               Line2D([], [], color="0.2", marker="o", linestyle="", label="observed sample"),
+               Line2D([], [], color="0.2", linewidth=1.5, linestyle=":", label="extrapolated")]
+    if bands:
+        handles.append(Patch(color="0.2", alpha=0.2, label="95 % interval"))
+    if truths:
+        handles.append(Line2D([], [], color="0.2", linewidth=1, linestyle="--", label="true curve"))
+    if len(drawn) > 1:
+        handles += [Line2D([], [], color=_PALETTE[k % len(_PALETTE)], linewidth=3, label=str(which))
+                    for k, which in enumerate(drawn)]
+    _legend(fig, handles, [h.get_label() for h in handles], key if len(drawn) > 1 else None, legend_width)
     return fig

@@ -11,7 +11,7 @@ import pandas as pd
 from . import _engine
 from ._errors import EngineWarning, Interrupted, ParameterError
 from ._params import batch_text, check_params, engine_faults, rank_order_text
-from ._tables import TABLES, column_kinds, frame_of
+from ._tables import TABLES, empty_table, frame_of
 
 # Exit statuses of a session.
 _STATUS_ERROR = 1
@@ -20,8 +20,9 @@ _STATUS_INTERRUPTED = 130
 
 class Result:
     """The tables of a run: `runs`, `species`, `samples`, `curve`, `units`,
-    `timings`, `estimates` and `occurrences` (DataFrames with the columns of
-    the command line's CSV files),
+    `timings`, `estimates`, `occurrences` and `rarefaction` (DataFrames with
+    the columns of the command line's CSV files; `rarefaction` is empty
+    unless the run drew the curves),
     with `habitat` and `maps` (dicts of 2-D arrays [y - 1, x - 1] by run, the
     bottom row first) when asked for. `status` is the exit status the command
     line would give, `messages` its warning lines, `params` the rows that
@@ -32,7 +33,7 @@ class Result:
     def __init__(self, tables, habitat=None, maps=None, status=0, messages=(), seed=None, map_species=None,
                  params=None):
         for name in TABLES:
-            setattr(self, name, tables[name] if name in tables else _empty(name))
+            setattr(self, name, tables[name] if name in tables else empty_table(name))
         self.habitat = dict(sorted((habitat or {}).items()))
         self.maps = dict(sorted((maps or {}).items()))
         self.status = status
@@ -72,16 +73,6 @@ class Result:
         return "\n".join(lines)
 
 
-def _empty(name):
-    """A table no pass wrote (samples of a model-only run) keeps its columns."""
-    return pd.DataFrame({c: pd.Series(dtype=_empty_dtype(k)) for c, k in column_kinds(name).items()})
-
-
-def _empty_dtype(kind):
-    return {"integer": np.int64, "real": np.float64, "logical": bool,
-            "keyword": "category", "text": object}[kind]
-
-
 def _grids(grids, kind):
     out = {}
     for name, grid in grids.items():
@@ -91,14 +82,14 @@ def _grids(grids, kind):
     return out
 
 
-def _whole(value, name, low, high):
+def whole_number(value, name, low, high):
     if isinstance(value, bool) or not isinstance(value, (int, np.integer)) or not low <= value <= high:
         raise ValueError(f"{name} must be one whole number from {low} to {high}, not {value!r}")
     return int(value)
 
 
 def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, habitat=False, map=0,
-             abundances=None, weights=None):
+             abundances=None, weights=None, rarefaction=False, knots=40, bootstraps=50):
     """Runs every row of `params` (a DataFrame like template()'s) `replicates`
     times in this process, up to `jobs` passes at once, and returns a Result.
 
@@ -113,6 +104,14 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     the habitat grid of every pass, `map` (with habitat) the individuals of
     that species per cell.
 
+    `rarefaction=True` adds the table `rarefaction`, as ``--rarefaction
+    --knots K --bootstraps B`` does: the rarefaction and extrapolation
+    curves of Hill numbers (q = 0, 1, 2) of every pass's largest sample at
+    `knots` sizes up to twice it, with bootstrap intervals from `bootstraps`
+    samples (0: none) and the true curves beside them. The curves draw from
+    a generator of their own: every other table is the same with and
+    without them. `knots` and `bootstraps` shape the curves only.
+
     `abundances` places a given community instead of a generated one: a
     vector of abundances in rank order (for every row) or a list of vectors,
     one per row, with `weights` in the same shape for body weights. Each
@@ -126,10 +125,10 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     """
     if mode not in ("s", "m"):
         raise ValueError('mode must be "s" (model and samples) or "m" (the model community only)')
-    seed = _whole(seed, "seed", 0, 2**32 - 1)
-    replicates = _whole(replicates, "replicates", 1, 1_000_000)
-    jobs = _whole(jobs, "jobs", 1, 1024)
-    map = _whole(map, "map", 0, 2**31 - 1)
+    seed = whole_number(seed, "seed", 0, 2**32 - 1)
+    replicates = whole_number(replicates, "replicates", 1, 1_000_000)
+    jobs = whole_number(jobs, "jobs", 1, 1024)
+    map = whole_number(map, "map", 0, 2**31 - 1)
     if jobs > 1 and not run_seeds:
         raise ValueError("jobs > 1 needs run_seeds=True: without run seeds every pass continues "
                          "the random stream of the pass before")
@@ -137,6 +136,12 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
         raise ValueError("habitat must be True or False")
     if map > 0 and not habitat:
         raise ValueError("map needs habitat=True: the species' cells are drawn over the habitat")
+    if not isinstance(rarefaction, bool):
+        raise ValueError("rarefaction must be True or False")
+    if rarefaction and mode != "s":
+        raise ValueError('rarefaction draws the curves of the samples: it needs mode "s"')
+    knots = whole_number(knots, "knots", 4, 10000)
+    bootstraps = whole_number(bootstraps, "bootstraps", 0, 10000)
     checked = check_params(params)
     rank_order = ""
     if abundances is not None:
@@ -146,7 +151,7 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
     elif weights is not None:
         raise ValueError("weights go with abundances")
     raw = _engine.run(batch_text(checked), mode, seed, bool(run_seeds), replicates, jobs, habitat,
-                      float(map), rank_order, weights is not None)
+                      float(map), rank_order, weights is not None, rarefaction, knots, bootstraps)
     messages = [line for line in raw["messages"].splitlines() if line.strip()]
     if raw["faults"]:
         faults = engine_faults(raw["faults"], list(params.index))
@@ -169,7 +174,7 @@ def simulate(params, seed=1, replicates=1, jobs=1, mode="s", run_seeds=True, hab
 
 def read(folder):
     """Reads the tables and grids of a folder the command line wrote with
-    --tidy (and --habitat, --map N) into a Result: for the same rows and seed
+    --tidy (and --habitat, --map N, --rarefaction) into a Result: for the same rows and seed
     word its tables equal those of simulate()."""
     if not os.path.isdir(folder):
         raise FileNotFoundError(f"no folder {folder}")

@@ -10,7 +10,10 @@ from . import _engine
 from ._params import param_kinds
 
 # The tables in the order a result lists them.
-TABLES = ("runs", "species", "samples", "curve", "units", "timings", "estimates", "occurrences")
+TABLES = ("runs", "species", "samples", "curve", "units", "timings", "estimates", "occurrences", "rarefaction")
+
+# The tables of the estimators on field data (lorvenna estimate).
+FIELD_TABLES = ("estimates", "rarefaction")
 
 # The richness estimators of samples.csv, as the bias table names them.
 ESTIMATORS = ("observed", "bootstrap", "chao2", "jack1", "jack2", "sar_extrapolated")
@@ -22,6 +25,12 @@ SCORES = ("mean_truth", "mean_estimate", "mean_relative_bias", "sd_relative_bias
 # The designs in the order the manual describes them: the order of their
 # categories, so plots and groups list them so.
 DESIGNS = ("seq", "ind", "oct", "dep", "lin")
+
+# The points of a rarefaction curve, in the order of their sizes.
+CURVE_METHODS = ("interpolated", "observed", "extrapolated")
+
+# Keyword columns whose categories keep an order of their own.
+_ORDERED_WORDS = {"design": DESIGNS, "Method": DESIGNS, "method": CURVE_METHODS}
 
 
 def _kinds(integers="", reals="", logicals="", keywords="", texts=""):
@@ -64,26 +73,52 @@ _SCHEMA = {
     "estimates": _kinds(integers="run n_units", keywords="quantity basis", texts="estimator",
                         reals="estimate se lower95 upper95 truth relative_bias", logicals="covered"),
     "occurrences": _kinds(integers="run unit species individuals"),
+    "rarefaction": _kinds(integers="run q m", keywords="method",
+                          reals="estimate lower95 upper95 coverage coverage_lower95 coverage_upper95 true_value "
+                                "true_coverage"),
     "bias": _kinds(integers="row replicates n_units", keywords="design quantity basis", texts="estimator",
                    reals=" ".join(SCORES)),
 }
 
 
+# Field data have no truth: their tables are a pass's with `assemblage` (the
+# name in the data's header) in place of `run` and without these columns.
+_TRUTH_COLUMNS = ("truth", "relative_bias", "covered", "true_value", "true_coverage")
+
+
+def _field_schema(table):
+    kinds = {"assemblage": "text"}
+    kinds.update({c: k for c, k in _SCHEMA[table].items() if c != "run" and c not in _TRUTH_COLUMNS})
+    return kinds
+
+
+_SCHEMA.update({"field_" + table: _field_schema(table) for table in FIELD_TABLES})
+
+
 def column_kinds(table):
     """The declared kind of every column of a table ('integer', 'real',
-    'logical', 'keyword', 'text'); parameters under their batch names."""
+    'logical', 'keyword', 'text'); parameters under their batch names. The
+    tables of lorvenna estimate are field_estimates and field_rarefaction."""
     kinds = dict(_SCHEMA.get(table, {}))
     if table in ("runs", "bias"):
         kinds.update(param_kinds())
     return kinds
 
 
+def empty_table(table):
+    """A table nothing wrote (samples of a model-only run, the curves of a run
+    without them) keeps its columns and their types."""
+    dtypes = {"integer": np.int64, "real": np.float64, "logical": bool, "keyword": "category", "text": object}
+    return pd.DataFrame({c: pd.Series(dtype=dtypes[k]) for c, k in column_kinds(table).items()})
+
+
 def _categorical(texts, missing, name):
     values = np.array(texts, dtype=object)
     values[missing] = None
     seen = sorted(set(v for v in values if v is not None))
-    if name in ("design", "Method"):
-        categories = list(DESIGNS) + [v for v in seen if v not in DESIGNS]
+    if name in _ORDERED_WORDS:
+        order = _ORDERED_WORDS[name]
+        categories = list(order) + [v for v in seen if v not in order]
     else:
         categories = seen
     return pd.Categorical(values, categories=categories)

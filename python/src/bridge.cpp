@@ -1,8 +1,9 @@
 // The one file of the module that touches the engine: a scripted session run
 // through run_session() on a MemoryFiles that serves the batch rows (and
 // rank-order blocks) as input files and keeps the tables and grids the
-// session writes.  The fixed-width reports, which nobody reads here, are
-// dropped as they are written.
+// session writes, and `lorvenna estimate` run the same way on field data.
+// The fixed-width reports, which nobody reads here, are dropped as they are
+// written.
 #include "bridge.hpp"
 
 #include <filesystem>
@@ -12,7 +13,9 @@
 #include "core/keyword.hpp"
 #include "core/memory_files.hpp"
 #include "data/parameter_table.hpp"
+#include "driver/estimate_command.hpp"
 #include "driver/session.hpp"
+#include "input/field_data.hpp"
 
 namespace lorvenna_py {
 
@@ -21,6 +24,7 @@ namespace {
 // The names the engine knows its inputs by; they appear in its messages.
 const char* const batch_name = "params";
 const char* const rank_order_name = "abundances";
+const char* const field_data_name = "data";
 
 bool ends_with(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -50,6 +54,9 @@ EngineResult run_engine(const EngineRequest& request, const volatile int* stop) 
     options.replicates = request.replicates;
     options.jobs = request.jobs;
     options.map_species = request.map_species;
+    options.rarefaction.curves = request.rarefaction;
+    options.rarefaction.knots = request.knots;
+    options.rarefaction.bootstraps = request.bootstraps;
     if (!request.rank_order.empty()) {
         files.inputs[rank_order_name] = request.rank_order;
         options.source = lorvenna::keyword("o");
@@ -108,6 +115,48 @@ std::string engine_template() {
     if (lorvenna::run_session(io, options) != 0)
         throw std::runtime_error("the engine wrote no template: " + messages.str());
     return files.text("lorvenna.txt");
+}
+
+EstimateResult run_estimate(const EstimateRequest& request) {
+    lorvenna::EstimateOptions options;
+    if (request.datatype == "abundance")
+        options.kind = lorvenna::FieldDataKind::abundance;
+    else if (request.datatype == "incidence_freq")
+        options.kind = lorvenna::FieldDataKind::incidence_frequencies;
+    else if (request.datatype == "incidence_raw")
+        options.kind = lorvenna::FieldDataKind::incidence_raw;
+    else
+        throw std::invalid_argument("no datatype " + request.datatype);
+    options.file = field_data_name;
+    options.seed = request.seed;
+    options.curves.curves = request.rarefaction;
+    options.curves.knots = request.knots;
+    options.curves.bootstraps = request.bootstraps;
+
+    lorvenna::MemoryFiles files = kept_tables_and_grids();
+    files.inputs[field_data_name] = request.data;
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+
+    EstimateResult result;
+    result.status = lorvenna::run_estimate_command(io, options);
+    result.messages = messages.str();
+    result.files = std::move(files.outputs);
+    if (result.status != 0 && result.files.empty()) {
+        // The command names the fault in words; read the data once more for
+        // its parts, so the caller can point at the row and column.
+        std::istringstream again(request.data);
+        const lorvenna::FieldDataRead read = lorvenna::read_field_data(again, options.kind);
+        if (!read.data) {
+            result.refused = true;
+            result.fault = DataFault{read.fault.line, read.fault.column, read.fault.assemblage, read.fault.message,
+                                     lorvenna::describe(read.fault)};
+        }
+    }
+    return result;
 }
 
 }  // namespace lorvenna_py

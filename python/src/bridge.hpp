@@ -23,6 +23,9 @@ struct EngineRequest {
     float map_species = 0.0f; // map-<run>.asc of this species (with habitat)
     std::string rank_order;   // rank-order blocks, one per row; empty: a generated community
     bool weights = false;     // the blocks give a body weight after each abundance
+    bool rarefaction = false; // --rarefaction: rarefaction.csv, the curves of every pass's largest sample
+    int knots = 40;           // --knots K
+    int bootstraps = 50;      // --bootstraps B
 };
 
 // A row the engine refuses: the line of the batch text (the header is line
@@ -58,6 +61,41 @@ EngineResult run_engine(const EngineRequest& request, const volatile int* stop);
 
 // The template batch file the engine writes in mode "b".
 std::string engine_template();
+
+// What `lorvenna estimate --abundance|--incidence|--incidence-raw FILE
+// [--rarefaction --knots K] --bootstraps B --seed SEED` would be asked, the file's text
+// held in memory.
+struct EstimateRequest {
+    std::string data;                    // the data file: a header line, then one line per species
+    std::string datatype = "abundance";  // "abundance", "incidence_freq" or "incidence_raw"
+    bool rarefaction = false;
+    int knots = 40;
+    int bootstraps = 50;
+    std::uint32_t seed = 1;
+};
+
+// The first fault of data the reader refuses: its line (the header is line
+// 1), its field (1-based; 0: the line as a whole), the column's name when it
+// has one, the reason, and the whole message as the engine words it.
+struct DataFault {
+    long long line = 0;
+    std::size_t column = 0;
+    std::string assemblage;
+    std::string reason;
+    std::string described;
+};
+
+struct EstimateResult {
+    int status = 0;                            // the exit status the command line would give
+    std::string messages;                      // its errors, one per line
+    std::map<std::string, std::string> files;  // estimates.csv and rarefaction.csv
+    bool refused = false;                      // the reader refused the data (status 1, no files)
+    DataFault fault;                           // why, when refused
+};
+
+// Runs the estimators (and curves) on the data.  Throws std::invalid_argument
+// for a datatype the engine does not know.
+EstimateResult run_estimate(const EstimateRequest& request);
 
 
 }  // namespace lorvenna_py

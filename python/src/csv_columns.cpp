@@ -1,5 +1,6 @@
 #include "csv_columns.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -145,9 +146,16 @@ void classify(CsvColumn& c, const std::vector<std::string_view>& fields) {
     }
 }
 
+// Every field as written, none missing: a column of names, whatever they read as.
+void keep_as_written(CsvColumn& c, const std::vector<std::string_view>& fields) {
+    c.kind = CsvColumn::Kind::text;
+    c.missing.assign(fields.size(), 0);
+    c.texts.assign(fields.begin(), fields.end());
+}
+
 }  // namespace
 
-CsvTable read_csv_columns(const std::string& text) {
+CsvTable read_csv_columns(const std::string& text, const std::vector<std::string>& names_as_written) {
     CsvSplitter splitter(text);
     std::vector<std::string_view> header, record;
     CsvTable table;
@@ -167,7 +175,11 @@ CsvTable read_csv_columns(const std::string& text) {
     table.columns.resize(ncol);
     for (std::size_t c = 0; c < ncol; ++c) {
         table.columns[c].name = std::string(header[c]);
-        classify(table.columns[c], fields[c]);
+        if (std::find(names_as_written.begin(), names_as_written.end(), table.columns[c].name) !=
+            names_as_written.end())
+            keep_as_written(table.columns[c], fields[c]);
+        else
+            classify(table.columns[c], fields[c]);
         std::vector<std::string_view>().swap(fields[c]);
     }
     return table;

@@ -29,8 +29,11 @@ struct CsvTable {
 
 // Reads RFC 4180 text with one header row: quoted fields may hold commas,
 // doubled quotes and line breaks; lines end at LF or CR LF; blank lines are
-// skipped.  Throws std::runtime_error naming the line of a ragged record.
-CsvTable read_csv_columns(const std::string& text);
+// skipped.  The columns named in `names_as_written` are texts whatever they
+// hold, every field as written and none missing (names of assemblages, which
+// may read as numbers, TRUE or NA).  Throws std::runtime_error naming the
+// line of a ragged record.
+CsvTable read_csv_columns(const std::string& text, const std::vector<std::string>& names_as_written = {});
 
 // An ESRI ASCII grid (six head lines, then the top row first) as values by
 // cell: values[(y - 1) * ncols + (x - 1)] for cell (x, y), y = 1 the bottom

@@ -93,7 +93,8 @@ void read_outputs(ReadResult& r) {
 }
 
 py::dict run(const std::string& batch, const std::string& mode, std::uint32_t seed, bool run_seeds, int replicates,
-             int jobs, bool habitat, float map_species, const std::string& rank_order, bool weights) {
+             int jobs, bool habitat, float map_species, const std::string& rank_order, bool weights, bool rarefaction,
+             int knots, int bootstraps) {
     EngineRequest request;
     request.batch = batch;
     request.mode = mode;
@@ -105,6 +106,9 @@ py::dict run(const std::string& batch, const std::string& mode, std::uint32_t se
     request.map_species = map_species;
     request.rank_order = rank_order;
     request.weights = weights;
+    request.rarefaction = rarefaction;
+    request.knots = knots;
+    request.bootstraps = bootstraps;
 
     volatile int stop = 0;
     ReadResult result;
@@ -164,6 +168,33 @@ py::dict run(const std::string& batch, const std::string& mode, std::uint32_t se
     return out;
 }
 
+// The estimators (and curves) on field data, run with the GIL released: the
+// status, the engine's messages, the tables as run() gives them, and the
+// reader's fault (line, column, assemblage, reason, the whole message) or None.
+py::dict estimate(const std::string& data, const std::string& datatype, bool rarefaction, int knots, int bootstraps,
+                  std::uint32_t seed) {
+    EstimateRequest request{data, datatype, rarefaction, knots, bootstraps, seed};
+    EstimateResult result;
+    std::vector<std::pair<std::string, CsvTable>> tables;
+    {
+        py::gil_scoped_release no_gil;
+        result = run_estimate(request);
+        for (auto& [name, text] : result.files)
+            if (ends_with(name, ".csv"))
+                tables.emplace_back(name.substr(0, name.size() - 4), read_csv_columns(text, {"assemblage"}));
+    }
+    py::dict out, parsed;
+    for (const auto& [name, table] : tables) parsed[py::str(name)] = table_object(table);
+    out["status"] = result.status;
+    out["messages"] = result.messages;
+    out["tables"] = parsed;
+    out["fault"] = result.refused ? py::object(py::make_tuple(result.fault.line, result.fault.column,
+                                                              result.fault.assemblage, result.fault.reason,
+                                                              result.fault.described))
+                                  : py::object(py::none());
+    return out;
+}
+
 // Real parameters as batch text: the shortest text of the single-precision
 // value the engine will hold, when the engine reads that text back to the
 // same value (it reads a double and rounds it); else the shortest text of
@@ -204,9 +235,14 @@ PYBIND11_MODULE(_engine, m) {
     }, "The engine's parameters in batch column order: column, label, kind, allowed values, keywords.");
     m.def("run", &run, py::arg("batch"), py::arg("mode"), py::arg("seed"), py::arg("run_seeds"),
           py::arg("replicates"), py::arg("jobs"), py::arg("habitat"), py::arg("map_species"),
-          py::arg("rank_order"), py::arg("weights"),
+          py::arg("rank_order"), py::arg("weights"), py::arg("rarefaction"), py::arg("knots"),
+          py::arg("bootstraps"),
           "Runs batch rows as a scripted session; returns status, messages, tables, grids and the error a "
           "signal handler raised while it ran (None when none did).");
+    m.def("estimate", &estimate, py::arg("data"), py::arg("datatype"), py::arg("rarefaction"),
+          py::arg("knots"), py::arg("bootstraps"), py::arg("seed"),
+          "Runs the estimators (and with rarefaction the curves) of `lorvenna estimate` on the text of a data "
+          "file; returns status, messages, tables and the reader's fault (None when it took the data).");
     m.def("template", [] {
         std::string text;
         {
@@ -215,14 +251,16 @@ PYBIND11_MODULE(_engine, m) {
         }
         return text;
     }, "The template batch file the engine writes in mode b.");
-    m.def("parse_csv", [](const std::string& text) {
+    m.def("parse_csv", [](const std::string& text, const std::vector<std::string>& as_written) {
         CsvTable table;
         {
             py::gil_scoped_release no_gil;
-            table = read_csv_columns(text);
+            table = read_csv_columns(text, as_written);
         }
         return table_object(table);
-    }, "A CSV table as (rows, [(name, kind, values, missing), ...]).");
+    }, py::arg("text"), py::arg("as_written") = std::vector<std::string>{},
+    "A CSV table as (rows, [(name, kind, values, missing), ...]); the columns named in as_written are texts "
+    "as written.");
     m.def("parse_grid", [](const std::string& text) { return grid_object(read_ascii_grid(text)); },
           "An ESRI ASCII grid as an array [y - 1, x - 1], the bottom row first.");
     m.def("format_reals", &format_reals, "Reals as the batch text the engine reads back to the same value.");

@@ -71,12 +71,13 @@ DTYPES = {
 }
 
 
-def assert_same_as_csv(frame, path):
+def assert_same_as_csv(frame, path, table=None):
     """Every column of `frame` equals pandas' own reading of the command
     line's CSV file: the same names and rows, numbers equal to the last bit,
-    texts identical; and each column has the dtype its kind asks for."""
+    texts identical; and each column has the dtype its kind asks for (the
+    kinds of `table`, by default the file's name)."""
     theirs = pd.read_csv(path, keep_default_na=False, na_values=["NA"], float_precision="round_trip")
-    table = os.path.basename(path)[:-4]
+    table = table or os.path.basename(path)[:-4]
     assert list(frame.columns) == list(theirs.columns), path
     assert len(frame) == len(theirs), path
     kinds = column_kinds(table)

@@ -1,6 +1,7 @@
 """Every plot builds without a display and draws what its tables call for."""
 
 import matplotlib.collections as mcoll
+import pandas as pd
 import pytest
 
 import lorvenna as lv
@@ -62,3 +63,30 @@ def test_rank_abundance_and_habitat(sweep):
     assert len(ax.patches) == units + 1  # the units, and the sampled square dashed
     with pytest.raises(ValueError, match="no habitat grid"):
         lv.plot_habitat(lv.simulate(small_rows(("seq",))))
+
+
+def test_rarefaction_curves_with_their_bands_and_truth(sweep):
+    with pytest.raises(ValueError, match="rarefaction=True"):
+        lv.plot_rarefaction(sweep)
+    x = lv.simulate(small_rows(("seq",)), seed=3, rarefaction=True, knots=10, bootstraps=5)
+    fig = lv.plot_rarefaction(x)
+    assert [ax.get_title()[:5] for ax in fig.axes] == ["q = 0", "q = 1", "q = 2"]
+    for q, ax in enumerate(fig.axes):
+        curve = x.rarefaction.query("q == @q")
+        # Interpolated to the sample, extrapolated from it, the sample, the truth dashed; the band.
+        assert [line.get_linestyle() for line in ax.lines] == ["-", ":", "None", "--"]
+        assert len(ax.lines[0].get_xdata()) + len(ax.lines[1].get_xdata()) == len(curve) + 1
+        assert list(ax.lines[3].get_ydata()) == list(curve["true_value"])
+        assert len(drawn(ax, mcoll.PolyCollection)) == 1
+    assert [t.get_text() for t in fig.legends[0].get_texts()][-1] == "true curve"
+    # Field data: every assemblage, no truth; against coverage, without bootstraps no band.
+    e = lv.estimate(pd.DataFrame({"north": [40, 12, 5, 2, 1, 1], "south": [9, 8, 3, 3, 1, 0]}), rarefaction=True,
+                    bootstraps=0)
+    fig = lv.plot_rarefaction(e, type="coverage")
+    for ax in fig.axes:
+        assert len(ax.lines) == 6 and not drawn(ax, mcoll.PolyCollection)
+        assert all(0 < v <= 1 for line in ax.lines for v in line.get_xdata())
+    assert len(lv.plot_rarefaction(e, run="south").axes[0].lines) == 3
+    with pytest.raises(ValueError, match="no curves of assemblage east"):
+        lv.plot_rarefaction(e, run="east")
+    fig.savefig(__import__("io").BytesIO(), format="png")
