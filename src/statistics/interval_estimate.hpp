@@ -57,6 +57,19 @@ double delta_method_variance(const FrequencyCounts& counts, double estimate, Der
     return squares - linear * linear / estimate;
 }
 
+// The same over the four rarest classes alone (f_1 to f_4, as given, zeros
+// included), the form the improved Chao estimators take.
+template <class Derivative>
+double delta_method_variance_rare(const double (&f)[4], double estimate, Derivative derivative) {
+    double squares = 0.0, linear = 0.0;
+    for (int k = 1; k <= 4; ++k) {
+        const double d = derivative(k);
+        squares += d * d * f[k - 1];
+        linear += d * f[k - 1];
+    }
+    return squares - linear * linear / estimate;
+}
+
 // SpadeR's test of an estimate that adds nothing: R's round(x, 5) == 0.
 inline bool rounds_to_zero(double excess) { return std::fabs(excess) < 5e-6; }
 

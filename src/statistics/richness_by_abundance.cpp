@@ -160,13 +160,7 @@ Estimate ichao1(const FrequencyCounts& counts) {
     double variance = b.variance;
     if (adds) {
         const double fq[4] = {f1, f2, f3, f4};
-        double squares = 0.0, linear = 0.0;
-        for (int q = 1; q <= 4; ++q) {
-            const double d = derivative(q);
-            squares += d * d * fq[q - 1];
-            linear += d * fq[q - 1];
-        }
-        variance = squares - linear * linear / estimate;
+        variance = delta_method_variance_rare(fq, estimate, derivative);
     }
     return richness_interval(counts, estimate, variance);
 }

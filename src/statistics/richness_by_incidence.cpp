@@ -180,13 +180,7 @@ Estimate ichao2(const FrequencyCounts& counts, const RichnessEstimates& point) {
     double variance = b.variance;
     if (q1 - u * q2 * q3 / 2.0 / q4 > 0.0 || q1 - u * q2 * q3 / 2.0 > 0.0) {
         const double fq[4] = {q1, q2, q3, q4};
-        double squares = 0.0, linear = 0.0;
-        for (int q = 1; q <= 4; ++q) {
-            const double d = derivative(q);
-            squares += d * d * fq[q - 1];
-            linear += d * fq[q - 1];
-        }
-        variance = squares - linear * linear / estimate;
+        variance = delta_method_variance_rare(fq, estimate, derivative);
     }
     return richness_interval(counts, estimate, variance);
 }
