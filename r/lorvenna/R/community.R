@@ -35,6 +35,7 @@ lv_community_matrix <- function(x, run = NULL) {
   occ <- x$occurrences[x$occurrences$run == run, , drop = FALSE]
   units <- if (is.data.frame(x$units)) x$units$unit[x$units$run == run] else numeric()
   units <- sort(unique(c(units, occ$unit)))
+  if (length(units) == 0) stop("run ", run, " has no sample: a model-only run (mode \"m\") samples nothing", call. = FALSE)
   species <- sort(unique(occ$species))
   m <- matrix(0L, length(units), length(species), dimnames = list(units, species))
   m[cbind(match(occ$unit, units), match(occ$species, species))] <- as.integer(occ$individuals)
