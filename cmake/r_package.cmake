@@ -6,7 +6,7 @@ find_program(LORVENNA_R_COMMAND R)
 find_program(LORVENNA_RSCRIPT Rscript)
 if(NOT LORVENNA_R_COMMAND OR NOT LORVENNA_RSCRIPT)
   message(FATAL_ERROR "LORVENNA_R needs R (Debian: apt-get install r-base-dev r-cran-rcpp r-cran-ggplot2 "
-                      "r-cran-testthat r-cran-knitr r-cran-rmarkdown r-cran-roxygen2 pandoc, or "
+                      "r-cran-testthat r-cran-knitr r-cran-rmarkdown r-cran-roxygen2 r-cran-vegan pandoc, or "
                       "scripts/r_test.sh, which installs what is missing)")
 endif()
 

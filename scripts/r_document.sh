@@ -27,7 +27,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$binary" --mode s --batch "$sweep/rows.txt" --tidy --seed 7 --run-seeds --replicates 2 --out "$work/out" --quiet
 # timings.csv differs from run to run; the reports are not what lv_read() reads.
-for table in runs species samples curve units; do cp "$work/out/$table.csv" "$sweep/"; done
+for table in runs species samples curve units estimates occurrences; do cp "$work/out/$table.csv" "$sweep/"; done
 
 # The manual's pictures, from the vignette's code.
 R_LIBS="$library" Rscript r/vignette_figures.R r/lorvenna/vignettes/lorvenna.Rmd docs/img

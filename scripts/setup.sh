@@ -2,8 +2,8 @@
 # Installs what Lorvenna needs from Debian's packages, when it is missing:
 #   scripts/setup.sh          the program: cmake, g++
 #   scripts/setup.sh tests    also GoogleTest, python3 and GNU parallel (tests, sweeps, acceptance checks)
-#   scripts/setup.sh r        R with Rcpp, ggplot2, testthat, knitr, rmarkdown and pandoc (the R package and its
-#                             vignette), and the tools R CMD check --as-cran asks for (checkbashisms, qpdf)
+#   scripts/setup.sh r        R with Rcpp, ggplot2, testthat, knitr, rmarkdown, vegan and pandoc (the R package,
+#                             its vignette and its cross-check with vegan), and the tools R CMD check --as-cran asks for (checkbashisms, qpdf)
 #   scripts/setup.sh r-docs   also roxygen2 (scripts/r_document.sh)
 #   scripts/setup.sh python   Debian's Python with its headers, pybind11, NumPy, pandas, matplotlib,
 #                             pytest, pip and setuptools (the Python package)
@@ -26,6 +26,7 @@ if [ "${1:-}" = r ] || [ "${1:-}" = r-docs ]; then
   has_r_package testthat || missing+=(r-cran-testthat)
   has_r_package knitr || missing+=(r-cran-knitr)
   has_r_package rmarkdown || missing+=(r-cran-rmarkdown)
+  has_r_package vegan || missing+=(r-cran-vegan)
   command -v pandoc >/dev/null || missing+=(pandoc)
   command -v checkbashisms >/dev/null || tools+=(devscripts)
   command -v qpdf >/dev/null || tools+=(qpdf)

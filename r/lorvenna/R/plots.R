@@ -199,116 +199,6 @@ lv_plot_map <- function(x, run = NULL) {
                   title = sprintf("Individuals of species %s in run %s", if (is.null(species)) "mapped" else species, run))
 }
 
-# The parameter a sweep varies, by param_variation(); says which it took.
-swept_parameter <- function(d) {
-  v <- param_variation(d, d$design)
-  if (length(v$swept) == 1) {
-    message("lv_plot_bias(): by = \"", v$swept, "\", the one parameter that varies besides the design",
-            if (length(v$held) > 0) paste0(" (", paste(v$held, collapse = ", "), " follow",
-                                           if (length(v$held) == 1) "s", " the design)"))
-    return(v$swept)
-  }
-  stop("name the swept parameter with by = : ",
-       if (length(v$swept) == 0) "no parameter varies across the passes besides the design" else
-         paste("several vary:", paste(v$swept, collapse = ", ")), call. = FALSE)
-}
-
-#' Relative bias of the estimators across a sweep
-#'
-#' For every design, the relative bias of each estimator at the largest
-#' sample of every pass against the swept parameter: the replicates as faint
-#' points, their mean joined by lines, and the mean plus and minus one
-#' standard deviation. The estimators are the `samples` table's columns whose
-#' names begin with `bias_` (`bias_observed`, `bias_chao2`, `bias_jack1`,
-#' ...) of the estimators named; a table without them is refused with a
-#' message saying so. The power species-area extrapolation
-#' (`sar_extrapolated`) is left out unless named: extrapolated from small
-#' areas it can miss by many times the truth, which would flatten the others.
-#'
-#' Without `by` the swept parameter is the one parameter column, besides the
-#' design, that varies across the passes; `maxSa`, `minSa`, `StepSa` and
-#' `Sampfac` do not count where they change only with the design (a design
-#' lays out no more units than fit in the square). A message names the
-#' parameter taken.
-#'
-#' @param x a result of [lv_simulate()] or [lv_read()], or a data frame with a
-#'   `design` column, the `bias_` columns and the swept parameter's column, one
-#'   row per pass.
-#' @param by the swept parameter's column; `NULL`: found as described above.
-#' @param estimators the estimators to plot, by the names after `bias_`;
-#'   `NULL`: every `bias_` column.
-#' @return A ggplot object.
-#' @seealso [summary.lorvenna()] for the mean relative bias and RMSE as
-#'   numbers.
-#' @examples
-#' p <- lv_template(1, Aggreg = c(1, 20), Method = c("seq", "ind"))
-#' p$Areal <- 40
-#' p$SampA <- 16
-#' x <- lv_simulate(p, seed = 3, replicates = 3)
-#' lv_plot_bias(x)
-#' lv_plot_bias(x, estimators = c("observed", "chao2"))
-#'
-#' # Any table of biases with a design column
-#' d <- expand.grid(replicate = 1:3, Aggreg = c(1, 5, 20), design = c("seq", "dep"))
-#' d$bias_observed <- -0.02 * d$Aggreg + rnorm(nrow(d), sd = 0.02)
-#' d$bias_chao2 <- -0.01 * d$Aggreg + rnorm(nrow(d), sd = 0.03)
-#' lv_plot_bias(d, by = "Aggreg")
-#' @export
-lv_plot_bias <- function(x, by = NULL, estimators = c("observed", "bootstrap", "chao2", "jack1", "jack2")) {
-  if (inherits(x, "lorvenna")) {
-    samples <- largest_sample(x$samples)
-    d <- merge(samples, x$runs[, c("run", setdiff(names(x$runs), names(samples)))], by = "run")
-  } else if (is.data.frame(x)) {
-    d <- x
-  } else {
-    stop("x must be a result of lv_simulate() or lv_read(), or a data frame of samples", call. = FALSE)
-  }
-  bias <- grep("^bias_", names(d), value = TRUE)
-  if (length(bias) == 0)
-    stop("x has no bias_ columns (bias_observed, bias_chao2, bias_jack1, ...): this engine's samples table ",
-         "does not carry the estimators' relative bias", call. = FALSE)
-  if (!is.null(estimators)) {
-    bias <- intersect(paste0("bias_", estimators), bias)
-    if (length(bias) == 0) stop("x has none of the estimators ", paste(estimators, collapse = ", "), call. = FALSE)
-  }
-  if (!"design" %in% names(d)) stop("x has no design column", call. = FALSE)
-  if (is.null(by)) by <- swept_parameter(d)
-  if (!by %in% names(d)) stop("x has no column ", by, call. = FALSE)
-  long <- do.call(rbind, lapply(bias, function(col)
-    data.frame(design = d$design, value = d[[by]], estimator = sub("^bias_", "", col), bias = d[[col]])))
-  long <- long[!is.na(long$bias), , drop = FALSE]
-  if (nrow(long) == 0) stop("every bias_ value of x is NA", call. = FALSE)
-  groups <- interaction(long$design, long$value, long$estimator, drop = TRUE)
-  mean_bias <- tapply(long$bias, groups, mean)
-  sd_bias <- tapply(long$bias, groups, function(b) if (length(b) > 1) stats::sd(b) else 0)
-  first <- !duplicated(groups)
-  summary <- long[first, c("design", "value", "estimator")]
-  key <- as.character(groups[first])
-  summary$bias <- as.vector(mean_bias[key])
-  summary$low <- summary$bias - as.vector(sd_bias[key])
-  summary$high <- summary$bias + as.vector(sd_bias[key])
-  # A sweep by factors (0.5, 2, 8, 32) is drawn on a logarithmic axis, so
-  # that its small values do not crowd together; ticks at the swept values.
-  values <- sort(unique(long$value))
-  numeric <- is.numeric(values)
-  logarithmic <- numeric && length(values) > 2 && values[1] > 0 && values[length(values)] / values[1] >= 10
-  span <- if (!numeric) 0 else if (logarithmic) diff(range(log10(values))) else diff(range(values))
-  dodge <- ggplot2::position_dodge(width = if (numeric) 0.02 * span else 0.3)
-  x_scale <- if (!numeric) NULL else if (logarithmic) ggplot2::scale_x_log10(breaks = values) else
-    if (length(values) <= 12) ggplot2::scale_x_continuous(breaks = values)
-  ggplot2::ggplot(summary, ggplot2::aes(.data$value, .data$bias, colour = .data$estimator,
-                                        group = .data$estimator)) +
-    ggplot2::geom_hline(yintercept = 0, colour = "grey50") +
-    ggplot2::geom_point(data = long, alpha = 0.25, size = 0.8, position = dodge) +
-    ggplot2::geom_line(position = dodge) +
-    ggplot2::geom_pointrange(ggplot2::aes(ymin = .data$low, ymax = .data$high), position = dodge, size = 0.3) +
-    x_scale +
-    ggplot2::facet_wrap(ggplot2::vars(.data$design)) +
-    ggplot2::labs(x = by, y = "relative bias", colour = "estimator",
-                  title = "Relative bias of the richness estimators",
-                  subtitle = "faint points: replicates; ranges: mean +/- one standard deviation")
-}
-
 #' Plots of a simulation as ggplot objects
 #'
 #' `autoplot()` (the 'ggplot2' generic) returns one of the package's plots of
@@ -319,10 +209,12 @@ lv_plot_bias <- function(x, by = NULL, estimators = c("observed", "bootstrap", "
 #' @param object,x a result of [lv_simulate()] or [lv_read()].
 #' @param type the plot: `"sar"` the species-area points and fits
 #'   ([lv_plot_sar()]), `"rad"` rank-abundance ([lv_plot_rad()]), `"habitat"`
-#'   ([lv_plot_habitat()]), `"map"` ([lv_plot_map()]) or `"bias"` the
-#'   estimators' relative bias ([lv_plot_bias()]).
+#'   ([lv_plot_habitat()]), `"map"` ([lv_plot_map()]), `"bias"` the
+#'   estimators' relative bias ([lv_plot_bias()]), `"coverage"` their
+#'   intervals' coverage ([lv_plot_coverage()]) or `"rarefaction"` the
+#'   rarefaction and extrapolation curves ([lv_plot_rarefaction()]).
 #' @param ... passed on to the plot's function, for example `runs`, `run` or
-#'   `by`.
+#'   `by`, `quantity`.
 #' @return `autoplot()`: a ggplot object; `plot()`: the same, invisibly,
 #'   after printing it.
 #' @examples
@@ -333,19 +225,22 @@ lv_plot_bias <- function(x, by = NULL, estimators = c("observed", "bootstrap", "
 #' plot(x)
 #' autoplot(x, type = "rad", run = 2) + ggplot2::theme_minimal()
 #' @export
-autoplot.lorvenna <- function(object, type = c("sar", "rad", "habitat", "map", "bias"), ...) {
+autoplot.lorvenna <- function(object, type = c("sar", "rad", "habitat", "map", "bias", "coverage", "rarefaction"),
+                              ...) {
   type <- match.arg(type)
   switch(type,
          sar = lv_plot_sar(object, ...),
          rad = lv_plot_rad(object, ...),
          habitat = lv_plot_habitat(object, ...),
          map = lv_plot_map(object, ...),
-         bias = lv_plot_bias(object, ...))
+         bias = lv_plot_bias(object, ...),
+         coverage = lv_plot_coverage(object, ...),
+         rarefaction = lv_plot_rarefaction(object, ...))
 }
 
 #' @rdname autoplot.lorvenna
 #' @export
-plot.lorvenna <- function(x, type = c("sar", "rad", "habitat", "map", "bias"), ...) {
+plot.lorvenna <- function(x, type = c("sar", "rad", "habitat", "map", "bias", "coverage", "rarefaction"), ...) {
   p <- autoplot.lorvenna(x, type = type, ...)
   print(p)
   invisible(p)

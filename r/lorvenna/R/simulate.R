@@ -44,10 +44,23 @@
 #' @param map a species number N > 0 (with `habitat = TRUE`) also returns the
 #'   individuals of species N in every cell of every pass's grid (`--map N`).
 #' @param progress show a progress bar while the passes run.
+#' @param rarefaction `TRUE` also returns the rarefaction and extrapolation
+#'   curves of Hill numbers (q = 0, 1, 2) of every pass's largest sample with
+#'   their bootstrap intervals and their true curves (`--rarefaction`, the
+#'   table `rarefaction`); see [lv_plot_rarefaction()].
+#' @param knots the sizes along each curve (`--knots`, 4 to 10000), placed as
+#'   iNEXT places them, from 1 to twice the sample.
+#' @param bootstraps the bootstrap samples of the curves' intervals
+#'   (`--bootstraps`, 0 to 10000; 0: no intervals).
 #' @return An object of class `lorvenna`: a list of data frames `runs` (one
 #'   row per pass: parameters as used, seed word, status), `species`,
-#'   `samples`, `curve`, `units` and `timings`, with the columns of the
-#'   command line's CSV files (see the data dictionary); with `habitat = TRUE`
+#'   `samples`, `curve`, `units`, `estimates` (every estimator with its
+#'   standard error and 95 % interval beside its truth, per pass, sample size,
+#'   quantity, basis and estimator), `occurrences` (the individuals of every
+#'   species in every unit of the largest sample; see
+#'   [lv_community_matrix()]), with `rarefaction = TRUE` `rarefaction`, and
+#'   `timings`, with the columns of the command line's CSV files (see the data
+#'   dictionary; `covered` is logical); with `habitat = TRUE`
 #'   a list `habitat` of matrices `m[x, y]`, one per pass named by its run
 #'   number, and with `map` a list `maps` of integer matrices alike. Numbers
 #'   are doubles, texts character, undefined values `NA`. Attributes: `status`
@@ -69,9 +82,14 @@
 #' a <- sort(exp(rnorm(40, mean = 3, sd = 1.2)), decreasing = TRUE)
 #' y <- lv_simulate(p[1, ], abundances = a / sum(a) * 5000, seed = 7)
 #' y$runs[, c("Species", "individuals_placed")]
+#'
+#' # The curves of Hill numbers beside their truth
+#' z <- lv_simulate(p[1, ], seed = 7, rarefaction = TRUE, knots = 10, bootstraps = 10)
+#' head(z$rarefaction)
 #' @export
 lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances = NULL, weights = NULL,
-                        habitat = FALSE, map = 0, progress = interactive()) {
+                        habitat = FALSE, map = 0, progress = interactive(), rarefaction = FALSE, knots = 40,
+                        bootstraps = 50) {
   if (!(identical(mode, "s") || identical(mode, "m")))
     stop("mode must be \"s\" (model and samples) or \"m\" (the model community only)", call. = FALSE)
   whole <- function(x, name, low, high) {
@@ -83,6 +101,7 @@ lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances
   replicates <- whole(replicates, "replicates", 1, .Machine$integer.max)
   map <- whole(map, "map", 0, 2147483647)
   if (!isTRUE(habitat) && !isFALSE(habitat)) stop("habitat must be TRUE or FALSE", call. = FALSE)
+  curves <- curve_settings(rarefaction, knots, bootstraps)
   if (map > 0 && !habitat) stop("map needs habitat = TRUE: the species' cells are drawn over the habitat", call. = FALSE)
   params <- check_params(params)
   rank_order <- ""
@@ -93,7 +112,7 @@ lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances
     stop("weights go with abundances", call. = FALSE)
   }
   result <- .engine_run(batch_text(params), rank_order, !is.null(weights), mode, seed, as.integer(replicates),
-                        habitat, map, isTRUE(progress))
+                        habitat, map, isTRUE(progress), rarefaction, curves$knots, curves$bootstraps)
   refused <- batch_error(result$faults)
   if (!is.null(refused)) stop(refused, call. = FALSE)
   x <- new_lorvenna(result$tables, result$habitat, result$maps)
@@ -110,6 +129,18 @@ lv_simulate <- function(params, mode = "s", seed = 1, replicates = 1, abundances
   if (length(result$messages) > 0)
     warning(paste(sub("^Warning: ", "", result$messages), collapse = "\n"), call. = FALSE)
   x
+}
+
+# The settings of the rarefaction curves and bootstrap intervals, checked
+# against the limits the command line sets to --knots and --bootstraps.
+curve_settings <- function(rarefaction, knots, bootstraps) {
+  if (!isTRUE(rarefaction) && !isFALSE(rarefaction)) stop("rarefaction must be TRUE or FALSE", call. = FALSE)
+  count <- function(x, name, low, high) {
+    if (!is.numeric(x) || length(x) != 1 || is.na(x) || x != round(x) || x < low || x > high)
+      stop(sprintf("%s must be one whole number from %d to %d", name, low, high), call. = FALSE)
+    as.integer(x)
+  }
+  list(knots = count(knots, "knots", 4, 10000), bootstraps = count(bootstraps, "bootstraps", 0, 10000))
 }
 
 # The rank-order text of the abundance vectors: one "*" block per parameter
@@ -149,10 +180,14 @@ rank_order_text <- function(abundances, weights, rows) {
   paste0(paste(blocks, collapse = "\n"), "\n")
 }
 
-# The tables in their usual order, the others after them; grids by run.
+# The tables in their usual order, the others after them; grids by run. The
+# columns of TRUE and FALSE are logical also where a table holds NA alone.
 new_lorvenna <- function(tables, habitat = list(), maps = list()) {
-  first <- c("runs", "species", "samples", "curve", "units")
+  first <- c("runs", "species", "samples", "curve", "units", "estimates", "occurrences", "rarefaction")
   x <- tables[c(intersect(first, names(tables)), setdiff(names(tables), first))]
+  logical <- list(species = "true_density_below_boundary", estimates = "covered")
+  for (t in intersect(names(logical), names(x)))
+    if (logical[[t]] %in% names(x[[t]])) x[[t]][[logical[[t]]]] <- as.logical(x[[t]][[logical[[t]]]])
   by_run <- function(grids) grids[order(as.numeric(names(grids)))]
   if (length(habitat) > 0) x$habitat <- by_run(habitat)
   if (length(maps) > 0) x$maps <- by_run(maps)
@@ -162,8 +197,8 @@ new_lorvenna <- function(tables, habitat = list(), maps = list()) {
 #' Read a command-line output folder
 #'
 #' Reads the tidy tables (`runs.csv`, `species.csv`, `samples.csv`,
-#' `curve.csv`, `units.csv`, `timings.csv` and, where the engine writes it,
-#' `estimates.csv`) and the grids (`habitat-RUN.asc`, `map-RUN.asc`) of a
+#' `curve.csv`, `units.csv`, `estimates.csv`, `occurrences.csv`,
+#' `timings.csv` and, written with `--rarefaction`, `rarefaction.csv`) and the grids (`habitat-RUN.asc`, `map-RUN.asc`) of a
 #' folder the command line wrote with `--tidy` (a single run or a merged
 #' sweep) into the object [lv_simulate()] returns.
 #'
@@ -183,7 +218,7 @@ lv_read <- function(dir) {
   if (!file.exists(file.path(dir, "runs.csv")))
     stop("no runs.csv in ", dir, ": the tables are written by a run with --tidy", call. = FALSE)
   text <- function(path) readChar(path, file.size(path), useBytes = TRUE)
-  csv <- list.files(dir, pattern = "^(runs|species|samples|curve|units|timings|estimates)\\.csv$")
+  csv <- list.files(dir, pattern = "^(runs|species|samples|curve|units|timings|estimates|occurrences|rarefaction)\\.csv$")
   tables <- lapply(file.path(dir, csv), function(p) .parse_csv(text(p)))
   names(tables) <- sub("\\.csv$", "", csv)
   grids <- function(kind, whole) {

@@ -11,8 +11,8 @@ Rcpp::Rostream<false>& Rcpp::Rcerr = Rcpp::Rcpp_cerr_get();
 #endif
 
 // engine_run
-Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode, double seed, int replicates, bool habitat, double map_species, bool progress);
-RcppExport SEXP _lorvenna_engine_run(SEXP batchSEXP, SEXP rank_orderSEXP, SEXP weightsSEXP, SEXP modeSEXP, SEXP seedSEXP, SEXP replicatesSEXP, SEXP habitatSEXP, SEXP map_speciesSEXP, SEXP progressSEXP) {
+Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode, double seed, int replicates, bool habitat, double map_species, bool progress, bool rarefaction, int knots, int bootstraps);
+RcppExport SEXP _lorvenna_engine_run(SEXP batchSEXP, SEXP rank_orderSEXP, SEXP weightsSEXP, SEXP modeSEXP, SEXP seedSEXP, SEXP replicatesSEXP, SEXP habitatSEXP, SEXP map_speciesSEXP, SEXP progressSEXP, SEXP rarefactionSEXP, SEXP knotsSEXP, SEXP bootstrapsSEXP) {
 BEGIN_RCPP
     Rcpp::RObject rcpp_result_gen;
     Rcpp::RNGScope rcpp_rngScope_gen;
@@ -25,7 +25,26 @@ BEGIN_RCPP
     Rcpp::traits::input_parameter< bool >::type habitat(habitatSEXP);
     Rcpp::traits::input_parameter< double >::type map_species(map_speciesSEXP);
     Rcpp::traits::input_parameter< bool >::type progress(progressSEXP);
-    rcpp_result_gen = Rcpp::wrap(engine_run(batch, rank_order, weights, mode, seed, replicates, habitat, map_species, progress));
+    Rcpp::traits::input_parameter< bool >::type rarefaction(rarefactionSEXP);
+    Rcpp::traits::input_parameter< int >::type knots(knotsSEXP);
+    Rcpp::traits::input_parameter< int >::type bootstraps(bootstrapsSEXP);
+    rcpp_result_gen = Rcpp::wrap(engine_run(batch, rank_order, weights, mode, seed, replicates, habitat, map_species, progress, rarefaction, knots, bootstraps));
+    return rcpp_result_gen;
+END_RCPP
+}
+// engine_estimate
+Rcpp::List engine_estimate(const std::string& data, const std::string& datatype, bool rarefaction, int knots, int bootstraps, double seed);
+RcppExport SEXP _lorvenna_engine_estimate(SEXP dataSEXP, SEXP datatypeSEXP, SEXP rarefactionSEXP, SEXP knotsSEXP, SEXP bootstrapsSEXP, SEXP seedSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< const std::string& >::type data(dataSEXP);
+    Rcpp::traits::input_parameter< const std::string& >::type datatype(datatypeSEXP);
+    Rcpp::traits::input_parameter< bool >::type rarefaction(rarefactionSEXP);
+    Rcpp::traits::input_parameter< int >::type knots(knotsSEXP);
+    Rcpp::traits::input_parameter< int >::type bootstraps(bootstrapsSEXP);
+    Rcpp::traits::input_parameter< double >::type seed(seedSEXP);
+    rcpp_result_gen = Rcpp::wrap(engine_estimate(data, datatype, rarefaction, knots, bootstraps, seed));
     return rcpp_result_gen;
 END_RCPP
 }
@@ -85,7 +104,8 @@ END_RCPP
 }
 
 static const R_CallMethodDef CallEntries[] = {
-    {"_lorvenna_engine_run", (DL_FUNC) &_lorvenna_engine_run, 9},
+    {"_lorvenna_engine_run", (DL_FUNC) &_lorvenna_engine_run, 12},
+    {"_lorvenna_engine_estimate", (DL_FUNC) &_lorvenna_engine_estimate, 6},
     {"_lorvenna_engine_template", (DL_FUNC) &_lorvenna_engine_template, 0},
     {"_lorvenna_engine_parameters", (DL_FUNC) &_lorvenna_engine_parameters, 0},
     {"_lorvenna_parse_csv", (DL_FUNC) &_lorvenna_parse_csv, 1},

@@ -10,6 +10,7 @@
 #include "captured_files.h"
 #include "core/keyword.hpp"
 #include "data/parameter_table.hpp"
+#include "driver/estimate_command.hpp"
 #include "driver/session.hpp"
 #include "r_console.h"
 #include "tables.h"
@@ -39,14 +40,15 @@ std::string run_of(const std::string& name, const std::string& head) {
 
 // Runs the rows of `batch` (a header line and one line per row) as
 // `lorvenna --mode MODE --batch FILE --tidy --seed SEED --run-seeds
-// --replicates K [--habitat] [--map N] [--rank-order FILE [--weights]]` runs
-// them, and returns the exit status, the engine's messages, every table and
+// --replicates K [--habitat] [--map N] [--rank-order FILE [--weights]]
+// [--rarefaction --knots K --bootstraps B]` runs them, and returns the exit status, the engine's messages, every table and
 // the grids.  Rows the engine refuses are returned as `faults` (the line of
 // the batch text, the column of the failed parameter, the message), and
 // nothing runs.
 // [[Rcpp::export(name = ".engine_run")]]
 Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, bool weights, const std::string& mode,
-                      double seed, int replicates, bool habitat, double map_species, bool progress) {
+                      double seed, int replicates, bool habitat, double map_species, bool progress,
+                      bool rarefaction, int knots, int bootstraps) {
     lorvenna::MemoryFiles files = lorvenna_r::captured_files();
     files.inputs[batch_name] = batch;
     lorvenna::SessionOptions options;
@@ -59,6 +61,9 @@ Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, b
     options.run_seeds = true;
     options.replicates = replicates;
     options.map_species = static_cast<float>(map_species);
+    options.rarefaction.curves = rarefaction;
+    options.rarefaction.knots = knots;
+    options.rarefaction.bootstraps = bootstraps;
     if (!rank_order.empty()) {
         files.inputs[rank_order_name] = rank_order;
         options.source = lorvenna::keyword("o");
@@ -106,6 +111,45 @@ Rcpp::List engine_run(const std::string& batch, const std::string& rank_order, b
     return Rcpp::List::create(Rcpp::Named("status") = status, Rcpp::Named("messages") = lines_of(messages.str()),
                               Rcpp::Named("tables") = tables, Rcpp::Named("habitat") = habitats,
                               Rcpp::Named("maps") = maps);
+}
+
+// Runs `lorvenna estimate (--abundance | --incidence | --incidence-raw) FILE
+// [--rarefaction --knots K --bootstraps B] --seed SEED` on `data`, the text
+// of a field-data file, and returns the exit status, the engine's messages
+// (a refused file: its line, column and why) and the tables it wrote.
+// [[Rcpp::export(name = ".engine_estimate")]]
+Rcpp::List engine_estimate(const std::string& data, const std::string& datatype, bool rarefaction, int knots,
+                           int bootstraps, double seed) {
+    const char* const data_name = "field_data";
+    lorvenna::MemoryFiles files = lorvenna_r::captured_files();
+    files.inputs[data_name] = data;
+    lorvenna::EstimateOptions options;
+    if (datatype == "abundance")
+        options.kind = lorvenna::FieldDataKind::abundance;
+    else if (datatype == "incidence_freq")
+        options.kind = lorvenna::FieldDataKind::incidence_frequencies;
+    else if (datatype == "incidence_raw")
+        options.kind = lorvenna::FieldDataKind::incidence_raw;
+    else
+        Rcpp::stop("unknown datatype " + datatype);
+    options.file = data_name;
+    options.seed = static_cast<std::uint32_t>(seed);
+    options.curves.curves = rarefaction;
+    options.curves.knots = knots;
+    options.curves.bootstraps = bootstraps;
+
+    std::istringstream no_answers;
+    std::ostringstream console, messages;
+    lorvenna::Io io{no_answers, console, std::filesystem::path("lorvenna"), files};
+    io.messages = &messages;
+    io.quiet = true;
+    const int status = lorvenna::run_estimate_command(io, options);
+    Rcpp::List tables;
+    for (auto& [name, text] : files.outputs)
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".csv") == 0)
+            tables.push_back(lorvenna_r::csv_data_frame(text), name.substr(0, name.size() - 4));
+    return Rcpp::List::create(Rcpp::Named("status") = status, Rcpp::Named("messages") = lines_of(messages.str()),
+                              Rcpp::Named("tables") = tables);
 }
 
 // The template batch file the engine writes in mode "b".

@@ -1,7 +1,7 @@
 # The tables of a run in R equal those the command line writes for the same
 # rows and seed word, column by column and to the last bit.
 
-tables <- c("runs", "species", "samples", "curve", "units")
+tables <- c("runs", "species", "samples", "curve", "units", "estimates", "occurrences")
 
 test_that("every design under two seed words gives the command line's tables", {
   p <- small_rows()
@@ -13,6 +13,12 @@ test_that("every design under two seed words gives the command line's tables", {
     # The folder read back is the object built in memory.
     expect_identical(unclass(lv_read(out))[tables], unclass(x)[tables])
   }
+  # The curves, with their own knots and bootstraps.
+  x <- suppressWarnings(lv_simulate(p[1:2, ], seed = 7, rarefaction = TRUE, knots = 12, bootstraps = 7))
+  out <- run_cli(p[1:2, ], 7, extra = c("--rarefaction", "--knots", "12", "--bootstraps", "7"))
+  expect_same_table(x$rarefaction, file.path(out, "rarefaction.csv"))
+  expect_identical(lv_read(out)$rarefaction, x$rarefaction)
+  expect_error(lv_simulate(p, rarefaction = TRUE, knots = 2), "knots must be one whole number from 4 to 10000")
   # The model community alone.
   m <- lv_simulate(p, mode = "m", seed = 7)
   out <- run_cli(p, 7, mode = "m")

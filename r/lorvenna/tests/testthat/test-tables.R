@@ -37,6 +37,6 @@ test_that("the example folder the help pages read is what the engine writes toda
   rows <- utils::read.table(file.path(dir, "rows.txt"), header = TRUE, stringsAsFactors = FALSE)
   shipped <- lv_read(dir)
   x <- suppressWarnings(lv_simulate(rows, seed = 7, replicates = 2))
-  for (t in c("runs", "species", "samples", "curve", "units"))
+  for (t in c("runs", "species", "samples", "curve", "units", "estimates", "occurrences"))
     expect_identical(shipped[[t]], x[[t]], label = paste(t, "(scripts/r_document.sh writes the folder anew)"))
 })
