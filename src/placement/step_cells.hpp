@@ -7,10 +7,10 @@
 // where the species starts.  They are worked out a batch of steps at a time,
 // every state straight from the state before the batch through the
 // generator's k-step maps: the lanes do not wait for one another, and the
-// compiler computes several with one vector instruction.  The batch after the
-// one being taken is always worked out already, so that the placing loop can
-// ask for the memory of its cells a whole batch before it needs them.  The
-// stream itself learns how far the steps went through skip(2 steps).
+// vector unit computes two or more at once.  The batch after the one being
+// taken is always worked out already, and its cells' memory asked for, a
+// whole batch before the loop needs it.  The stream itself learns how far the
+// steps went through skip(2 steps).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -19,12 +19,26 @@
 
 namespace lorvenna::detail {
 
+inline constexpr std::size_t steps_per_batch = 32;  // 64 draws
+
+// The grid indices ((x-1) side + y-1) of the steps_per_batch steps that
+// follow the stream state `state`, into `cells`; returns the state after
+// them.  The side is below 2^29, so that u side is exact.
+std::uint32_t work_out_cells(std::uint32_t state, std::uint32_t side, std::uint64_t* cells);
+// The same in plain C++ (what work_out_cells does where the processor has
+// no SSE2), and in SSE2's 64-bit lanes where it has; the tests compare both
+// with the stream's draws.
+std::uint32_t work_out_cells_portably(std::uint32_t state, std::uint32_t side, std::uint64_t* cells);
+#if defined(__SSE2__)
+std::uint32_t work_out_cells_in_lanes(std::uint32_t state, std::uint32_t side, std::uint64_t* cells);
+#endif
+
 // `Ask` is called with every cell as soon as it is worked out, a batch
 // before its step: the placing loop asks there for the memory it will touch.
 template <class Ask>
 class StepCells {
 public:
-    static constexpr std::size_t batch = 32;  // steps per batch: 64 draws
+    static constexpr std::size_t batch = steps_per_batch;
 
     // `state`: the stream's state before the first step (RandomStream::seed()).
     StepCells(std::uint32_t state, int side, Ask ask)
@@ -43,48 +57,8 @@ public:
     }
 
 private:
-    // The maps from the state before a batch to the states of its x draws
-    // (draws 1, 3, 5, ...) and y draws (2, 4, 6, ...), and to the state after it.
-    struct Maps {
-        std::array<std::uint32_t, batch> x_factor, x_increment, y_factor, y_increment;
-        StreamJump whole;
-    };
-    static constexpr Maps maps = [] {
-        Maps m{};
-        for (std::size_t j = 0; j < batch; ++j) {
-            const StreamJump x = stream_jump(2 * j + 1), y = stream_jump(2 * j + 2);
-            m.x_factor[j] = x.factor;
-            m.x_increment[j] = x.increment;
-            m.y_factor[j] = y.factor;
-            m.y_increment[j] = y.increment;
-        }
-        m.whole = stream_jump(2 * batch);
-        return m;
-    }();
-
-    // trunc(u side) for the uniform u = (state >> 8) / 2^24: u side is exact
-    // in double precision (24 bits times a side below 2^29), so its
-    // truncation is (state >> 8) side / 2^24 in whole numbers: the high half
-    // of the 64-bit product of (state >> 8) 2^8 and the side.
-    std::uint32_t coordinate(std::uint32_t state) const {
-        return static_cast<std::uint32_t>((std::uint64_t{state & 0xFFFFFF00u} * side_) >> 32);
-    }
-
-    // Two loops the compiler vectorises: the states and coordinates in 32-bit
-    // lanes (a coordinate is below the side), then the cells.  Measured on
-    // this machine, about half the time of the same work unrolled in scalar
-    // code, whose five multiplies a step wait for the one scalar multiplier.
-    // Out of line: inlined into the placing loop, the compiler lost sight of
-    // the 32-bit side and multiplied in full 64 bits (twice the instructions).
-    [[gnu::noinline]] void work_out(std::array<std::uint64_t, batch>& cells) {
-        const std::uint32_t s = base_;
-        std::array<std::uint32_t, batch> xs, ys;
-        for (std::size_t j = 0; j < batch; ++j) {
-            xs[j] = coordinate(maps.x_factor[j] * s + maps.x_increment[j]);
-            ys[j] = coordinate(maps.y_factor[j] * s + maps.y_increment[j]);
-        }
-        for (std::size_t j = 0; j < batch; ++j) cells[j] = std::uint64_t{xs[j]} * side_ + ys[j];
-        base_ = maps.whole(s);
+    void work_out(std::array<std::uint64_t, batch>& cells) {
+        base_ = work_out_cells(base_, side_, cells.data());
 #pragma GCC unroll 32
         for (std::size_t j = 0; j < batch; ++j) ask_(cells[j]);
     }

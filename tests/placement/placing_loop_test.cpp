@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -24,9 +25,10 @@ namespace {
 using testing::ends;
 
 // Every cell a batch ahead is the one the stream's draws give, x = trunc(u
-// side) then y = trunc(v side), and is asked for before its batch is taken.
+// side) then y = trunc(v side), and is asked for before its batch is taken;
+// the portable and the vector way of working a batch out give the same.
 TEST(StepCells, CellsAreThoseOfTheStreamsDrawsAndAreAskedForABatchAhead) {
-    for (const int side : {1, 2, 7, 1025, 65537, 1 << 20})
+    for (const int side : {1, 2, 7, 1025, 65537, 1 << 20, (1 << 28) + 1, (1 << 29) - 1})
         for (const std::uint32_t seed : {0u, 0xFFFFFFFFu, 20261208u}) {
             std::vector<std::uint64_t> asked;
             detail::StepCells steps(seed, side, [&asked](std::uint64_t i) { asked.push_back(i); });
@@ -46,6 +48,22 @@ TEST(StepCells, CellsAreThoseOfTheStreamsDrawsAndAreAskedForABatchAhead) {
                     drawn.push_back(x * static_cast<std::uint64_t>(side) + static_cast<std::uint64_t>(r.uniform() * side));
                 }
             EXPECT_EQ(asked, drawn) << "side " << side << " seed " << seed;
+
+            // Both ways of working a batch out, batch after batch from the state each returns.
+            std::uint32_t portably = seed, in_lanes = seed;
+            for (std::size_t batch = 0; batch < 6; ++batch) {
+                std::array<std::uint64_t, detail::steps_per_batch> cells{};
+                portably = detail::work_out_cells_portably(portably, static_cast<std::uint32_t>(side), cells.data());
+                EXPECT_TRUE(std::equal(cells.begin(), cells.end(), drawn.begin() + static_cast<long>(batch * cells.size())))
+                    << "portably, side " << side << " seed " << seed << " batch " << batch;
+#if defined(__SSE2__)
+                in_lanes = detail::work_out_cells_in_lanes(in_lanes, static_cast<std::uint32_t>(side), cells.data());
+                EXPECT_TRUE(std::equal(cells.begin(), cells.end(), drawn.begin() + static_cast<long>(batch * cells.size())))
+                    << "in lanes, side " << side << " seed " << seed << " batch " << batch;
+#endif
+            }
+            EXPECT_EQ(portably, r.seed()) << "the state after six batches";
+            (void)in_lanes;
         }
 }
 
