@@ -245,7 +245,7 @@ std::int64_t habitat_term(const PlainSpecies& p, std::uint64_t i) {
 template <bool ReadHabitat, bool Keep>
 std::size_t take_stretch(const PlainSpecies& p, const std::uint64_t* cells, std::size_t n, PlainTally& tally) {
     std::int64_t placed = tally.placed;
-    std::uint32_t* list_next = tally.list_next;
+    std::array<std::uint8_t, steps_per_batch> fresh{};  // the step found its cell empty
     std::size_t k = 0;
     for (; k < n; ++k) {
         const std::uint64_t i = cells[k];
@@ -254,19 +254,24 @@ std::size_t take_stretch(const PlainSpecies& p, const std::uint64_t* cells, std:
             if (placed + k2 >= p.last_clump_from) break;
         }
         const std::int32_t held = p.count[i];
-        // The entry is written either way and kept only for a new cell: no
-        // branch on the count just fetched (new or not is a coin toss for
-        // many species).
-        if constexpr (Keep) {
-            *list_next = static_cast<std::uint32_t>(i);
-            list_next += held == 0 ? 1 : 0;
-        }
+        if constexpr (Keep) fresh[k] = held == 0 ? 1 : 0;
         p.count[i] = static_cast<std::int32_t>(held + p.k1 + k2);
         if constexpr (ReadHabitat) placed += p.k1 + k2;
     }
     if constexpr (!ReadHabitat) placed += static_cast<std::int64_t>(k) * (p.k1 + p.fixed_k2);
     tally.placed = placed;
-    tally.list_next = list_next;
+    // The new cells go into the list afterwards, so that no step waits for
+    // the count fetched by the one before to know where its entry goes.  The
+    // entry is written either way and kept only for a new cell: no branch on
+    // the count (new or not is a coin toss for many species).
+    if constexpr (Keep) {
+        std::uint32_t* list_next = tally.list_next;
+        for (std::size_t j = 0; j < k; ++j) {
+            *list_next = static_cast<std::uint32_t>(cells[j]);
+            list_next += fresh[j];
+        }
+        tally.list_next = list_next;
+    }
     return k;
 }
 
