@@ -11,7 +11,12 @@
 // the median of N runs is reported.  A run faster than a floor of its own
 // draws is reported on standard error: that floor times more than the draws.
 //
-//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--rarefaction] [--progress] [--jobs N] [scenario ...]
+// With --beside N it compares instead, for every scenario, one session of N
+// passes at once (--jobs N) with N sessions of one pass at a time running
+// side by side, the same passes each (run seeds), alternately.
+//
+//   build/dev/lorvenna_bench [--repeat N] [--tidy] [--rarefaction] [--progress] [--jobs N | --beside N]
+//                            [--replicates K] [scenario ...]
 //
 // --rarefaction writes the tidy tables and rarefaction.csv (implies --tidy).
 #include <sys/resource.h>
@@ -169,8 +174,10 @@ bool with_tidy = false;      // --tidy: the tidy tables are written too
 bool with_curves = false;    // --rarefaction: the tidy tables and the rarefaction curves of every pass
 bool with_progress = false;  // --progress: a terminal progress line, drawn to /dev/null
 int jobs = 0;                // --jobs N: passes at once, with run seeds (0: not given, no run seeds)
+int replicates = 1;          // --replicates K: each row K times
 
-Measure run_scenario(const fs::path& scenario) {
+// The scenario's session and, with `floors`, the draw floors after it.
+Measure run_scenario(const fs::path& scenario, bool floors = true) {
     const fs::path dir = fs::temp_directory_path() / ("lorvenna-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     fs::copy_file(scenario, dir / "runs.txt", fs::copy_options::overwrite_existing);
@@ -201,12 +208,15 @@ Measure run_scenario(const fs::path& scenario) {
     // --jobs 1 and --jobs 2 both run with run seeds, so that they make the same passes.
     options.jobs = std::max(jobs, 1);
     options.run_seeds = jobs > 0;
+    options.replicates = replicates;
     run_session(io, options, read_session);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto uniforms = static_cast<std::uint64_t>(m.uniform_draws);
     const auto normals = static_cast<std::uint64_t>(m.normal_draws);
-    m.floor = serial_floor(uniforms, normals);
-    m.stream = stream_floor(uniforms, normals);
+    if (floors) {
+        m.floor = serial_floor(uniforms, normals);
+        m.stream = stream_floor(uniforms, normals);
+    }
     m.placed = individuals_placed(dir);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -239,10 +249,64 @@ double median(std::vector<double> v) {
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
+double seconds_of(const timeval& t) { return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec); }
+
+// Wall and processor seconds of `sessions` children started at once, each
+// running the scenario with `passes_at_once` passes at once and run seeds.
+struct Together {
+    double wall = 0.0, cpu = 0.0;
+};
+Together run_children(const fs::path& scenario, int sessions, int passes_at_once) {
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<pid_t> children;
+    for (int k = 0; k < sessions; ++k) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            jobs = passes_at_once;
+            run_scenario(scenario, false);
+            _exit(0);
+        }
+        if (pid > 0) children.push_back(pid);
+    }
+    Together t;
+    for (const pid_t pid : children) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid) t.cpu += seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
+    }
+    t.wall = seconds_since(start);
+    return t;
+}
+
+// --beside N: one session of N passes at once against N sessions of one pass
+// at a time side by side, alternately, `repeat` times; per session (the
+// side-by-side wall over N), medians.  `ratio` is jobs_s / beside_s: 1 when
+// the passes beside each other in one process lose nothing to N processes.
+void compare_beside(const std::vector<fs::path>& scenarios, int n, int repeat) {
+    std::printf("%-18s %5s %9s %9s %6s %8s %8s\n", "scenario", "jobs", "jobs_s", "beside_s", "ratio", "jobs_cpu",
+                "bsd_cpu");
+    for (const auto& s : scenarios) {
+        std::vector<double> together, apart, ratios, together_cpu, apart_cpu;
+        for (int r = 0; r < repeat; ++r) {
+            const Together one = run_children(s, 1, n);
+            const Together many = run_children(s, n, 1);
+            together.push_back(one.wall);
+            apart.push_back(many.wall / n);
+            ratios.push_back(one.wall / (many.wall / n));
+            together_cpu.push_back(one.cpu);
+            apart_cpu.push_back(many.cpu / n);
+        }
+        std::printf("%-18s %5d %9.3f %9.3f %6.3f %8.3f %8.3f\n", s.stem().c_str(), n, median(together), median(apart),
+                    median(ratios), median(together_cpu), median(apart_cpu));
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int repeat = 1;
+    int beside = 0;
     std::vector<fs::path> scenarios;
     const fs::path dir = fs::path(LORVENNA_SOURCE_DIR) / "bench" / "scenarios";
     for (int i = 1; i < argc; ++i) {
@@ -257,6 +321,10 @@ int main(int argc, char** argv) {
             with_progress = true;
         } else if (a == "--jobs" && i + 1 < argc) {
             jobs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--beside" && i + 1 < argc) {
+            beside = std::max(2, std::atoi(argv[++i]));
+        } else if (a == "--replicates" && i + 1 < argc) {
+            replicates = std::max(1, std::atoi(argv[++i]));
         } else {
             fs::path p = a;
             if (!fs::exists(p)) p = dir / (a + ".txt");
@@ -267,6 +335,10 @@ int main(int argc, char** argv) {
         for (const auto& e : fs::directory_iterator(dir))
             if (e.path().extension() == ".txt") scenarios.push_back(e.path());
         std::sort(scenarios.begin(), scenarios.end());
+    }
+    if (beside > 0) {
+        compare_beside(scenarios, beside, repeat);
+        return 0;
     }
     std::printf("%-18s %7s %6s %6s %6s %6s %6s %6s %6s %11s %10s %7s %5s %5s %5s %7s %5s %5s %6s %6s %8s %8s %6s\n",
                 "scenario", "total_s", "model", "grid", "place", "sample", "eval", "stats", "output", "uniforms",

@@ -41,43 +41,27 @@ std::uint32_t seed_of_pass(std::uint32_t session_seed, long long row, int replic
 struct PassRunner::Job {
     Pass pass;
     PassIdentity id;
+    bool print_head = false;
     std::istringstream no_answers;
     std::ostringstream console, messages;
     MemoryFiles files;
     std::unique_ptr<Io> io;
     ReportFiles reports;
-    std::thread thread;
     std::exception_ptr failure;
     bool built = false;
+    bool finished = false;  // under the runner's mutex
 };
 
 PassRunner::PassRunner(Session& session, ManifestWriter& manifest, std::vector<const ReportFile*> tracked)
-    : session_(session),
-      manifest_(manifest),
-      tracked_(std::move(tracked)),
-      free_cores_(std::max(session.options.jobs, 1)) {}
-
-void PassRunner::take_core(long long ticket) {
-    std::unique_lock lock(cores_mutex_);
-    waiting_.insert(ticket);
-    core_freed_.wait(lock, [this, ticket] { return free_cores_ > 0 && *waiting_.begin() == ticket; });
-    waiting_.erase(waiting_.begin());
-    --free_cores_;
-    lock.unlock();
-    core_freed_.notify_all();  // the next in line may find a core free too
-}
-
-void PassRunner::free_core() {
-    {
-        std::lock_guard lock(cores_mutex_);
-        ++free_cores_;
-    }
-    core_freed_.notify_all();
-}
+    : session_(session), manifest_(manifest), tracked_(std::move(tracked)) {}
 
 PassRunner::~PassRunner() {
-    for (auto& job : jobs_)
-        if (job->thread.joinable()) job->thread.join();
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
 }
 
 void PassRunner::run(const PassIdentity& id, bool print_head) {
@@ -92,8 +76,10 @@ void PassRunner::run(const PassIdentity& id, bool print_head) {
         s.pass.release_arrays();
         return;
     }
-    // Up to twice as many passes as cores are under way: those beyond the
-    // cores wait for one, and a pass that has finished holds only its text.
+    if (workers_.empty())
+        for (int k = 0; k < options.jobs; ++k) workers_.emplace_back([this] { work(); });
+    // Up to twice as many passes as workers are under way: those beyond the
+    // workers wait in the queue, and a pass that has finished holds only its text.
     if (static_cast<int>(jobs_.size()) >= 2 * options.jobs) {
         std::unique_ptr<Job> oldest = std::move(jobs_.front());
         jobs_.pop_front();
@@ -106,6 +92,7 @@ void PassRunner::start_job(const PassIdentity& id, bool print_head) {
     auto job = std::make_unique<Job>();
     job->pass = session_.pass;
     job->id = id;
+    job->print_head = print_head;
     job->io = std::make_unique<Io>(session_.io, job->no_answers, job->console, job->files);
     Io& io = *job->io;
     io.messages = &job->messages;  // the progress listener is told from this pass's thread
@@ -113,26 +100,46 @@ void PassRunner::start_job(const PassIdentity& id, bool print_head) {
     // thread only: the session asks it between passes.
     io.poll_interrupt = nullptr;
     job->reports.open_like(session_.reports, io);
-    Job* j = job.get();
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(job.get());
+    }
+    queued_.notify_one();
+    jobs_.push_back(std::move(job));
+}
+
+void PassRunner::work() {
     const bool batch_run = session_.answers.batch_run(), run_seeds = session_.options.run_seeds;
-    const long long ticket = ++tickets_;
-    job->thread = std::thread([this, j, batch_run, run_seeds, print_head, ticket] {
-        take_core(ticket);
+    for (;;) {
+        Job* j = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            queued_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+            if (queue_.empty()) return;
+            j = queue_.front();
+            queue_.pop_front();
+        }
         try {
-            if (print_head) print_pass_head(*j->io, batch_run, run_seeds, j->id, j->pass);
+            if (j->print_head) print_pass_head(*j->io, batch_run, run_seeds, j->id, j->pass);
             j->built = run_model_pass(j->pass, PassOutlet{*j->io, j->reports, session_.answers}, j->id);
             for (ReportFile* f : j->reports.all()) f->flush();
         } catch (...) {
             j->failure = std::current_exception();
         }
         j->pass.release_arrays();
-        free_core();
-    });
-    jobs_.push_back(std::move(job));
+        {
+            std::lock_guard lock(mutex_);
+            j->finished = true;
+        }
+        finished_.notify_all();
+    }
 }
 
 void PassRunner::collect(Job& job) {
-    job.thread.join();
+    {
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [&job] { return job.finished; });
+    }
     // After a pass that ended the session, the passes after it are not
     // written: the files and the manifest end where a serial run ends.
     if (ended_) return;

@@ -6,7 +6,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <set>
+#include <thread>
 #include <vector>
 
 #include "data/session.hpp"
@@ -36,23 +36,21 @@ private:
     void start_job(const PassIdentity& id, bool print_head);
     void collect(Job& job);
     void after_pass(const Pass& pass, bool built);
-    // At most `jobs` passes compute at once; a pass started ahead waits here
-    // for a free core, so a long pass does not leave the other cores idle
-    // while the passes after it wait to be written in order.  Waiting passes
-    // get a core in pass order (`ticket`), so the pass to be written next is
-    // never the one left waiting.
-    void take_core(long long ticket);
-    void free_core();
+    // A worker: takes the queued passes in pass order and runs them, until
+    // the runner closes and the queue is empty.  N workers live as long as
+    // the runner, so a pass starts without a thread of its own, on a core
+    // that has just finished one, and its thread's memory stays warm.
+    void work();
 
     Session& session_;
     ManifestWriter& manifest_;
     std::vector<const ReportFile*> tracked_;
-    std::deque<std::unique_ptr<Job>> jobs_;
-    std::mutex cores_mutex_;
-    std::condition_variable core_freed_;
-    int free_cores_ = 0;
-    std::set<long long> waiting_;  // tickets of the passes waiting for a core
-    long long tickets_ = 0;
+    std::deque<std::unique_ptr<Job>> jobs_;  // under way, in pass order: queued, running or finished
+    std::mutex mutex_;
+    std::condition_variable queued_, finished_;
+    std::deque<Job*> queue_;  // passes no worker has taken yet, in pass order
+    bool closing_ = false;
+    std::vector<std::thread> workers_;  // started with the first pass beside others
     bool ended_ = false;  // a pass ended the session: no later pass is written
 };
 

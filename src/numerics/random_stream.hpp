@@ -12,9 +12,10 @@
 // computes several lanes with one vector instruction.  The stream fills a
 // small buffer a block at a time and hands the states out strictly in order:
 // every draw, its value and the number of draws are those of the plain step,
-// and every stage (grid builders, shuffle, placing loop, unit positions)
-// reads the same buffer.  The uniform draw is inlined: it sits in the
-// innermost loops.
+// and every stage (grid builders, shuffle, unit positions) reads the same
+// buffer.  The placing loop works the states of its steps out with the same
+// maps from seed() and then takes as many draws with skip().  The uniform
+// draw is inlined: it sits in the innermost loops.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -37,12 +38,20 @@ constexpr StreamJump stream_jump(std::size_t k) {
     for (std::size_t i = 0; i < k; ++i) j = StreamJump{stream_multiplier * j.factor, stream_multiplier * j.increment + 1u};
     return j;
 }
+// The same map for any k, by squaring: the maps of 1, 2, 4, ... steps are
+// composed where k has a bit (maps of one generator commute).
+constexpr StreamJump stream_jump_far(std::uint64_t k) {
+    StreamJump result, power{stream_multiplier, 1u};
+    for (; k != 0; k >>= 1) {
+        if (k & 1u) result = StreamJump{power.factor * result.factor, power.factor * result.increment + power.increment};
+        power = StreamJump{power.factor * power.factor, power.factor * power.increment + power.increment};
+    }
+    return result;
+}
 
 class RandomStream {
 public:
-    // Draws per refill.  The buffer holds two blocks: at least a block of
-    // states lies ahead of the current position at any time, for loops that
-    // look ahead (peek).
+    // Draws per refill.
     static constexpr std::size_t block = 64;
 
     explicit RandomStream(std::uint32_t seed = 0) { start_from(seed); }
@@ -63,37 +72,22 @@ public:
     // The next draw of the stream.
     double uniform() {
         const std::uint32_t state = states_[++next_];
-        if (next_ == block) [[unlikely]] slide();
+        if (next_ == block) [[unlikely]] refill();
         return unit(state);
     }
 
-    // Reads the stream ahead of its position for a loop that takes its draws
-    // as states and keeps the position in a register: peek(k) is the state
-    // the k-th draw from now will leave (1 <= k <= block), pass_over(n) takes
-    // n draws (n <= block).  The stream learns the position at sync(); until
-    // then it must not be drawn from, copied or asked for its seed word or
-    // its counters.
-    class Reader {
-    public:
-        explicit Reader(RandomStream& stream) : stream_(&stream), at_(stream.next_) {}
-        std::uint32_t peek(std::size_t k) const { return stream_->states_[at_ + k]; }
-        // Draws taken from the first block of the buffer, 0 .. block - 1:
-        // the same for two positions a whole number of blocks apart.
-        std::size_t position() const { return at_; }
-        void pass_over(std::size_t n) {
-            at_ += n;
-            if (at_ >= block) [[unlikely]] {
-                stream_->next_ = at_;
-                stream_->slide();
-                at_ = stream_->next_;
-            }
+    // Takes `draws` draws without their values, as that many calls of
+    // uniform() would: for a loop that worked the states out itself from
+    // seed() (the placing steps) and tells the stream how far it went.
+    void skip(std::uint64_t draws) {
+        if (draws < block - next_) {
+            next_ += draws;
+            return;
         }
-        void sync() const { stream_->next_ = at_; }
-
-    private:
-        RandomStream* stream_;
-        std::uint64_t at_;
-    };
+        const std::uint32_t state = stream_jump_far(draws)(seed());
+        drawn_before_ += next_ + draws;
+        start_from(state);
+    }
 
     // Standard normal deviate by Box-Muller, cosine branch only, from the
     // uniforms `draw` returns.  u1 is redrawn while below the single-precision
@@ -133,21 +127,18 @@ private:
     void start_from(std::uint32_t state) {
         states_[0] = state;
         fill_after(0);
-        fill_after(block);
         next_ = 0;
     }
-    // The first block is used up: the second moves down and a new one follows
-    // it.  Out of line: once every block, it would only crowd the loops that draw.
-    [[gnu::noinline]] void slide() {
-        for (std::size_t k = 0; k <= block; ++k) states_[k] = states_[k + block];
-        fill_after(block);
-        next_ -= block;
+    // The block is used up: its last state starts the next.  Out of line:
+    // once every block, it would only crowd the loops that draw.
+    [[gnu::noinline]] void refill() {
+        start_from(states_[block]);
         drawn_before_ += block;
     }
 
     // states_[next_] is the state after the last draw, states_[next_ + k] the
     // state after k more; next_ < block between draws.
-    std::array<std::uint32_t, 2 * block + 1> states_;
+    std::array<std::uint32_t, block + 1> states_;
     std::uint64_t next_ = 0;
     std::uint64_t drawn_before_ = 0;  // uniform draws before states_[0]
     std::uint64_t normal_draws_ = 0;

@@ -75,7 +75,10 @@ PlacementOutcome place_species(PlacementState& s, std::vector<SpeciesRow>& speci
     const ParameterSet& p = s.params;
     DerivedValues& d = s.derived;
     const int side = d.grid_side > 0 ? d.grid_side : 0;
-    if (s.grids.habitat.side != side || s.grids.cell_counts.side != side) prepare_placement(s.grids, side);
+    if (s.grids.habitat.side != side || s.grids.cell_counts.side != side) {
+        prepare_placement(s.grids, side);
+        s.habitat_extent.reset();
+    }
     const bool limited = d.niche_level > 0.0f;
     // Without a limit the niche table is never read (and holds no arrays).
     if (limited && s.grids.niche_table.niches.side != side) fill_niche_table(s.grids.niche_table, d);
@@ -91,7 +94,10 @@ PlacementOutcome place_species(PlacementState& s, std::vector<SpeciesRow>& speci
 
     reset_reached(reached, counts, niches, limited);
 
-    if (p.GridHet == Heterogeneity::random) build_habitat_grid(grid, p, d, s.random);
+    if (p.GridHet == Heterogeneity::random) {
+        build_habitat_grid(grid, p, d, s.random);
+        s.habitat_extent.reset();
+    }
     if (p.RndHet == Heterogeneity::random) {
         const auto drawn = static_cast<float>(s.random.normal());
         d.heterogeneity = s.given_heterogeneity ? *s.given_heterogeneity : drawn;
@@ -151,6 +157,10 @@ PlacementOutcome place_species(PlacementState& s, std::vector<SpeciesRow>& speci
     // which needs a positive OrigInd (NaN never runs it).
     if (!gave_up && orig > 0.0f) {
         run.threshold = float_threshold(orig);
+        if (!ranged && !limited) {
+            if (!s.habitat_extent) s.habitat_extent = habitat_extent(grid);
+            run.terms = habitat_terms(*s.habitat_extent, c);
+        }
         run_placing_loop(run, ranged, limited);
     }
     reached.count = run.listed;

@@ -10,6 +10,7 @@
 #include "data/parameters.hpp"
 #include "data/species.hpp"
 #include "numerics/random_stream.hpp"
+#include "placement/clump_sizes.hpp"
 #include "placement/reached_cells.hpp"
 
 namespace lorvenna {
@@ -32,6 +33,9 @@ struct PlacementState {
     RandomStream& random;
     Grids& grids;
     RangeCentre& centre;
+    // The extent of the habitat grid, once a species has needed it; the grid
+    // changes only where place_species rebuilds it, which forgets it.
+    std::optional<detail::HabitatExtent> habitat_extent = std::nullopt;
 };
 
 // Why a species could not be placed whole.

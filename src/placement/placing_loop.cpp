@@ -4,67 +4,16 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "core/program_end.hpp"
 #include "core/session_limits.hpp"
 #include "numerics/rounding.hpp"
+#include "placement/step_cells.hpp"
 
 namespace lorvenna::detail {
 namespace {
-
-// Without ranges every placing step takes exactly two uniform draws, whatever
-// happens in it, so the cell of every step to come is known from the states
-// that lie ahead in the stream.  A step takes its cell, worked out
-// `distance` steps before, works out the one `distance` steps on and asks for
-// that cell's memory early, so that the fetches of several steps overlap.
-// The cells wait in an array of the caller's, by the position in the
-// stream's block the step starts from, so that nothing but the stream's
-// position has to be carried from step to step.  The stream counts the two
-// draws of every step taken once it is told (sync).
-class StepCells {
-public:
-    static constexpr std::size_t distance = 16;
-    static constexpr std::size_t block = RandomStream::block;
-    static_assert(2 * distance + 2 <= block, "the states of a step ahead must be within peek's reach");
-    using Cells = std::array<std::size_t, block>;
-
-    struct Step {
-        std::size_t cell;   // of the step taken now
-        std::size_t later;  // of the step `distance` steps on
-    };
-
-    StepCells(RandomStream& random, int side, Cells& cells)
-        : reader_(random), side_(static_cast<std::uint64_t>(side > 0 ? side : 0)), cells_(cells.data()) {
-        for (std::size_t k = 0; k < distance; ++k)
-            cells_[(reader_.position() + 2 * k) % block] = cell(reader_.peek(2 * k + 1), reader_.peek(2 * k + 2));
-    }
-
-    Step take() {
-        const std::size_t at = reader_.position();
-        const Step step{cells_[at], cell(reader_.peek(2 * distance + 1), reader_.peek(2 * distance + 2))};
-        cells_[(at + 2 * distance) % block] = step.later;
-        reader_.pass_over(2);
-        return step;
-    }
-    void sync() const { reader_.sync(); }
-
-private:
-    // The grid index ((x-1) side + y-1) of the draws x = trunc(u side) + 1 and
-    // y = trunc(v side) + 1 from the states of u and v.  u = m / 2^24 exactly,
-    // and m side < 2^53 (a grid of side^2 cells in memory has a side far
-    // below 2^29), so u side is exact and its truncation is (m side) / 2^24
-    // in whole numbers.
-    std::size_t cell(std::uint32_t x_state, std::uint32_t y_state) const {
-        const std::uint64_t x = (static_cast<std::uint64_t>(x_state >> 8) * side_) >> 24;
-        const std::uint64_t y = (static_cast<std::uint64_t>(y_state >> 8) * side_) >> 24;
-        return static_cast<std::size_t>(x * side_ + y);
-    }
-
-    RandomStream::Reader reader_;
-    std::uint64_t side_;
-    std::size_t* cells_;
-};
 
 [[noreturn]] void end_for_cell_count(const SpeciesRow& row, std::size_t i, std::size_t side, std::int64_t count) {
     const std::size_t x = i / side + 1, y = i % side + 1;
@@ -80,9 +29,11 @@ private:
 // the grid; under a niche limit a cell that holds its niches' worth of other
 // species refuses the species.  Refusals and redraws count as misses, which
 // may end the species as saturated.  The two switches are fixed for the run,
-// so each combination gets a loop of its own.
+// so each combination gets a loop of its own; the species with neither has
+// the loop of plain steps below.
 template <bool Ranged, bool Limited>
 void placing_loop(PlacingRun& r) {
+    static_assert(Ranged || Limited, "plain species take plain_loop");
     RandomStream random = r.stream;
     const float* const habitat = r.habitat;
     std::int32_t* const count = r.count;
@@ -109,9 +60,19 @@ void placing_loop(PlacingRun& r) {
     bool room_checked = false;
     bool rarely_reached = false;
     bool done = false;
-    // The cells to come without ranges (unused with them: their steps take as many draws as they need).
-    [[maybe_unused]] StepCells::Cells cells;
-    [[maybe_unused]] StepCells steps(random, Ranged ? 0 : side, cells);
+    // The cells to come without ranges (unused with them: their steps take as
+    // many draws as they need), the steps taken and those the stream knows of.
+    // The memory of every cell is asked for a batch ahead.
+    auto ask_for = [=](std::uint64_t i) {
+        __builtin_prefetch(habitat + i);
+        __builtin_prefetch(count + i, 1);
+        __builtin_prefetch(counted + i, 1);
+        __builtin_prefetch(species_count + i, 1);
+        __builtin_prefetch(niche + i);
+    };
+    [[maybe_unused]] StepCells steps(random.seed(), Ranged ? 0 : side, ask_for);
+    [[maybe_unused]] std::size_t at = 0;  // steps taken from the batch under way
+    [[maybe_unused]] std::uint64_t taken = 0, synced = 0;
 
     // Records a cell the species reaches for the first time; past the
     // capacity the list is given up for this species.
@@ -134,7 +95,10 @@ void placing_loop(PlacingRun& r) {
     };
     // The run's state goes back before the loop ends, normally or not.
     auto hand_back = [&] {
-        if constexpr (!Ranged) steps.sync();
+        if constexpr (!Ranged) {
+            random.skip(2 * (taken - synced));
+            synced = taken;
+        }
         r.stream = random;
         r.listed = static_cast<std::size_t>(list_next - r.list);
         r.list_complete = list_complete;
@@ -186,16 +150,12 @@ void placing_loop(PlacingRun& r) {
             if (gave_up) break;
             i = static_cast<std::size_t>(xi - 1) * stride + static_cast<std::size_t>(yi - 1);
         } else {
-            const StepCells::Step step = steps.take();
-            i = step.cell;
-            const std::size_t later = step.later;
-            __builtin_prefetch(habitat + later);
-            __builtin_prefetch(count + later, 1);
-            if constexpr (Limited) {
-                __builtin_prefetch(counted + later, 1);
-                __builtin_prefetch(species_count + later, 1);
-                __builtin_prefetch(niche + later);
+            if (at == steps.batch) {
+                steps.next_batch();
+                at = 0;
             }
+            i = steps.now()[at++];
+            ++taken;
         }
 
         // Clump: k1 = nint(c Aggr + Aggr), at least 1, and a part set by the habitat of the cell.
@@ -242,6 +202,177 @@ void placing_loop(PlacingRun& r) {
     hand_back();
 }
 
+// The common case, no range and no niche limit: every step drops a whole
+// clump into the cell it draws, until the last clump.  A step is a cell from
+// StepCells, an addition to its count and, for a cell the species reaches
+// first, an entry in the list of reached cells.  The steps run in stretches
+// that need no test inside: a stretch ends at the end of a batch of cells,
+// before the next look at the session's limits, before the list of reached
+// cells could fill and before any count could pass what a cell holds (a
+// cell holds no more than the species has placed).  A species whose clumps
+// all have one size (HabitatTerms::fixed) knows the step of its last clump
+// before its first and never reads the habitat; the others tell it from the
+// habitat term of every step.  The steps a stretch leaves, one at a time,
+// take every test.
+struct PlainSpecies {
+    const float* habitat;
+    std::int32_t* count;
+    float c;
+    std::int64_t k1;
+    std::int64_t fixed_k2;         // the habitat term of every clump, when it is fixed
+    std::int64_t last_clump_from;  // a clump with placed + k2 at or beyond it is the last
+};
+
+// What the steps of a species change besides the counts.
+struct PlainTally {
+    std::int64_t placed = 0;
+    std::uint32_t* list_next = nullptr;
+    bool list_complete = false;
+};
+
+template <bool ReadHabitat>
+std::int64_t habitat_term(const PlainSpecies& p, std::uint64_t i) {
+    if constexpr (ReadHabitat)
+        return habitat_clump(p.c * p.habitat[i]);
+    else
+        return p.fixed_k2;
+}
+
+// Takes the steps of cells[0 .. n), none of them able to take a count beyond
+// what a cell holds, and returns how many it took: fewer when the next is
+// the last clump.  Keep: the list keeps every reached cell and has room for
+// n more; otherwise it was given up.
+template <bool ReadHabitat, bool Keep>
+std::size_t take_stretch(const PlainSpecies& p, const std::uint64_t* cells, std::size_t n, PlainTally& tally) {
+    std::int64_t placed = tally.placed;
+    std::array<std::uint8_t, steps_per_batch> fresh{};  // the step found its cell empty
+    std::size_t k = 0;
+    for (; k < n; ++k) {
+        const std::uint64_t i = cells[k];
+        const std::int64_t k2 = habitat_term<ReadHabitat>(p, i);
+        if constexpr (ReadHabitat) {
+            if (placed + k2 >= p.last_clump_from) break;
+        }
+        const std::int32_t held = p.count[i];
+        if constexpr (Keep) fresh[k] = held == 0 ? 1 : 0;
+        p.count[i] = static_cast<std::int32_t>(held + p.k1 + k2);
+        if constexpr (ReadHabitat) placed += p.k1 + k2;
+    }
+    if constexpr (!ReadHabitat) placed += static_cast<std::int64_t>(k) * (p.k1 + p.fixed_k2);
+    tally.placed = placed;
+    // The new cells go into the list afterwards, so that no step waits for
+    // the count fetched by the one before to know where its entry goes.  The
+    // entry is written either way and kept only for a new cell: no branch on
+    // the count (new or not is a coin toss for many species).
+    if constexpr (Keep) {
+        std::uint32_t* list_next = tally.list_next;
+        for (std::size_t j = 0; j < k; ++j) {
+            *list_next = static_cast<std::uint32_t>(cells[j]);
+            list_next += fresh[j];
+        }
+        tally.list_next = list_next;
+    }
+    return k;
+}
+
+// Whole clumps of `clump` individuals before the last, which brings the
+// species to `threshold`: the step t is the last when (t + 1) clump reaches it.
+std::uint64_t whole_clumps_before_last(std::int64_t threshold, std::int64_t clump) {
+    return static_cast<std::uint64_t>((threshold + clump - 1) / clump - 1);
+}
+
+template <bool ReadHabitat>
+void plain_loop(PlacingRun& r) {
+    const PlainSpecies p{r.habitat, r.count, r.c, r.k1, r.terms.least, r.threshold - r.k1};
+    const std::int64_t largest = r.k1 + r.terms.most;  // the largest clump the species can drop
+    auto ask_for = [habitat = p.habitat, count = p.count](std::uint64_t i) {
+        if constexpr (ReadHabitat) __builtin_prefetch(habitat + i);
+        __builtin_prefetch(count + i, 1);
+    };
+    StepCells steps(r.stream.seed(), r.side, ask_for);
+
+    PlainTally tally{0, r.list, r.list_complete};
+    std::uint32_t* const list_end = r.list + r.list_capacity;
+    std::size_t at = 0;                   // steps taken from the batch under way
+    std::uint64_t taken = 0, synced = 0;  // steps taken, and those the stream knows of
+    constexpr std::uint64_t unknown = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t whole_left = ReadHabitat ? unknown : whole_clumps_before_last(r.threshold, r.k1 + p.fixed_k2);
+    // Steps before the next look at the session's limits, which comes before
+    // every check_interval-th step.
+    std::uint64_t until_check = r.check_interval - 1;
+    auto hand_back = [&] {
+        r.stream.skip(2 * (taken - synced));
+        synced = taken;
+        r.listed = static_cast<std::size_t>(tally.list_next - r.list);
+        r.list_complete = tally.list_complete;
+        r.placed = tally.placed;
+    };
+    auto advance = [&](std::size_t n) {
+        at += n;
+        taken += n;
+        until_check -= n;
+        if constexpr (!ReadHabitat) whole_left -= n;
+    };
+
+    // One step with every test, in the order of the per-step loop: the list
+    // (which may fill), the last clump (cut so that exactly OrigInd
+    // individuals are placed), a count beyond what a cell holds.
+    auto careful_step = [&](std::uint64_t i) {
+        advance(1);
+        const std::int64_t k2 = habitat_term<ReadHabitat>(p, i);
+        std::int32_t& cell = p.count[i];
+        if (tally.list_next != list_end) {
+            *tally.list_next = static_cast<std::uint32_t>(i);
+            tally.list_next += cell == 0 ? 1 : 0;
+        } else {
+            tally.list_complete = tally.list_complete && cell != 0;
+        }
+        std::int64_t total = cell + r.k1 + k2;
+        const bool last = tally.placed + k2 >= p.last_clump_from;
+        if (last) {
+            const float filled = static_cast<float>(cell) + (r.orig - static_cast<float>(tally.placed));
+            total = trunc_to<std::int64_t>(static_cast<double>(filled));
+        }
+        if (total > most_per_cell) {
+            hand_back();
+            end_for_cell_count(r.row, i, static_cast<std::size_t>(r.side), total);
+        }
+        if (last) {
+            cell = static_cast<std::int32_t>(std::max<std::int64_t>(total, 0));
+        } else {
+            cell = static_cast<std::int32_t>(total);
+            tally.placed += r.k1 + k2;
+        }
+        return last;
+    };
+
+    for (;;) {
+        if (at == steps.batch) {
+            steps.next_batch();
+            at = 0;
+        }
+        if (until_check == 0) {
+            hand_back();
+            stop_if_requested(r.io, r.stream);
+            until_check = r.check_interval;
+        }
+        std::size_t n = static_cast<std::size_t>(std::min({std::uint64_t{steps.batch - at}, until_check, whole_left}));
+        if (tally.list_complete) n = std::min(n, static_cast<std::size_t>(list_end - tally.list_next));
+        // No count may pass what a cell holds: a cell holds at most what the species has placed.
+        if (tally.placed + static_cast<std::int64_t>(n) * largest > most_per_cell) n = 0;
+        if (n > 0) {
+            const std::uint64_t* const cells = steps.now() + at;
+            const std::size_t took = tally.list_complete ? take_stretch<ReadHabitat, true>(p, cells, n, tally)
+                                                         : take_stretch<ReadHabitat, false>(p, cells, n, tally);
+            advance(took);
+            if (took == n) continue;
+        }
+        if (careful_step(steps.now()[at])) break;
+    }
+    hand_back();
+    r.done = true;
+}
+
 }  // namespace
 
 std::int64_t float_threshold(float orig) {
@@ -267,8 +398,10 @@ void run_placing_loop(PlacingRun& r, bool ranged, bool limited) {
         placing_loop<true, false>(r);
     else if (limited)
         placing_loop<false, true>(r);
+    else if (r.terms.fixed())
+        plain_loop<false>(r);
     else
-        placing_loop<false, false>(r);
+        plain_loop<true>(r);
 }
 
 }  // namespace lorvenna::detail

@@ -6,11 +6,12 @@
 #include <limits>
 #include <string>
 
-#include "placement/saturation.hpp"
 #include "core/io_seam.hpp"
 #include "data/grids.hpp"
 #include "data/species.hpp"
 #include "numerics/random_stream.hpp"
+#include "placement/clump_sizes.hpp"
+#include "placement/saturation.hpp"
 
 namespace lorvenna::detail {
 
@@ -18,20 +19,6 @@ inline constexpr std::int64_t most_per_cell = std::numeric_limits<std::int32_t>:
 // Placed counts are 64-bit; a species never gets more individuals than this,
 // so that sums of a count and two clump sizes stay exact and in range.
 inline constexpr double most_per_species = 9007199254740992.0;  // 2^53
-inline constexpr std::int64_t largest_clump = std::int64_t{1} << 53;
-
-// The habitat term k2 of a clump, nint(c h) held to 0..largest_clump for the
-// single-precision product v = c h: exactly std::clamp(nearest(v), 0,
-// largest_clump), without a library call in the innermost loop.  Below 2^52
-// v + 0.5 is exact in double precision (or, for v below 2^-30, rounds to no
-// more than 0.5 + 2^-30), so its truncation is nint(v), halves away from zero;
-// from 2^52 on v is a multiple of 2^29 and v + 0.5 rounds back to v.
-inline std::int64_t habitat_clump(float v) {
-    const float positive = v > 0.0f ? v : 0.0f;  // NaN -> 0
-    const float held = positive < 9007199254740992.0f ? positive : 9007199254740992.0f;
-    return static_cast<std::int64_t>(static_cast<double>(held) + 0.5);
-}
-
 // Smallest whole number v whose single-precision value reaches `orig`
 // ((float)v >= orig), for 0 < orig <= 2^53.  Conversion to float never
 // decreases with v, so comparing counts against it gives exactly the
@@ -59,6 +46,7 @@ struct PlacingRun {
     float c = 0.0f;         // heterogeneity factor
     float orig = 0.0f;      // OrigInd
     std::int64_t k1 = 1;    // the aggregation part of every clump
+    HabitatTerms terms{0, largest_clump};  // the habitat parts the clumps can have (without ranges and niche limits)
     std::int64_t threshold = 0;  // placed counts v with (float)v >= orig are those >= threshold
     std::uint32_t* list = nullptr;  // reached cells
     std::size_t list_capacity = 0;

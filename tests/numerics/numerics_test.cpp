@@ -47,20 +47,23 @@ TEST(RandomStream, NormalDiscardsAZeroFirstDrawAndUsesTheCosineBranch) {
 // The stream hands out states computed a block at a time; these must be the
 // plain step's, draw for draw: across refills, a reseed in the middle of a
 // block (a pass with its own seed word), a copy (passes copy the stream) and
-// loops that read ahead and pass over draws.
-TEST(RandomStream, BlocksDrawThePlainStepsWhateverTheRefillsReseedsCopiesAndReadsAhead) {
+// draws skipped by a loop that worked their states out itself, a few or many
+// blocks' worth.
+TEST(RandomStream, BlocksDrawThePlainStepsWhateverTheRefillsReseedsCopiesAndSkips) {
     constexpr std::uint64_t draws = 10'000'000;
     for (const std::uint32_t seed : {0u, 1u, 0xFFFFFFFFu, 20261208u, 2126608633u}) {
         RandomStream stream(seed);
         std::uint32_t plain = seed;
         std::uint64_t drawn = 0;
         std::uint64_t wrong_at = 0;  // the first draw whose value, seed word or count differ
+        bool reseeded = false;
         auto next_plain = [&plain] { return plain = 69069u * plain + 1u; };
         auto check = [&](bool same) {
             if (!same && wrong_at == 0) wrong_at = drawn;
         };
         while (drawn < draws) {
-            if (drawn == draws / 2 + 37) {  // a new pass: its own seed word, counters going on
+            if (!reseeded && drawn >= draws / 2 + 37) {  // a new pass: its own seed word, counters going on
+                reseeded = true;
                 plain = seed ^ 0x9E3779B9u;
                 stream.reseed(plain);
             }
@@ -69,17 +72,10 @@ TEST(RandomStream, BlocksDrawThePlainStepsWhateverTheRefillsReseedsCopiesAndRead
                 stream = RandomStream(7u);
                 stream = copy;
             }
-            if (drawn % 1000 == 777) {  // a loop reading ahead, passing over 1 .. block draws
-                RandomStream::Reader reader(stream);
-                std::uint32_t ahead = plain;
-                for (std::size_t k = 1; k <= RandomStream::block; ++k) {
-                    ahead = 69069u * ahead + 1u;
-                    check(reader.peek(k) == ahead);
-                }
-                const std::size_t n = drawn / 1000 % RandomStream::block + 1;
-                for (std::size_t k = 0; k < n; ++k) next_plain();
-                reader.pass_over(n);
-                reader.sync();
+            if (drawn % 1000 == 777) {  // draws skipped: 1 to 3 blocks' worth, now and then thousands
+                const std::uint64_t n = drawn / 1000 % 200 + 1 + (drawn % 7000 == 777 ? 3000 : 0);
+                for (std::uint64_t k = 0; k < n; ++k) next_plain();
+                stream.skip(n);
                 drawn += n;
             } else {
                 const double u = stream.uniform();
@@ -90,6 +86,17 @@ TEST(RandomStream, BlocksDrawThePlainStepsWhateverTheRefillsReseedsCopiesAndRead
         }
         EXPECT_EQ(wrong_at, 0u) << "seed word " << seed;
     }
+}
+
+// The map of k steps by squaring against k single steps, across the bits of k.
+TEST(RandomStream, JumpOfManyStepsIsThatManySingleSteps) {
+    for (const std::uint64_t k : {0ull, 1ull, 2ull, 63ull, 64ull, 65ull, 1000ull, 65537ull, 1000003ull}) {
+        std::uint32_t plain = 20261208u;
+        for (std::uint64_t n = 0; n < k; ++n) plain = 69069u * plain + 1u;
+        EXPECT_EQ(stream_jump_far(k)(20261208u), plain) << k;
+    }
+    // 2^32 steps return to the start: the generator has the full period.
+    EXPECT_EQ(stream_jump_far(std::uint64_t{1} << 32)(12345u), 12345u);
 }
 
 TEST(FixedField, ValuesFillTheirColumnsWhateverTheirSize) {
