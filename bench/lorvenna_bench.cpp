@@ -60,15 +60,22 @@ struct Measure {
     double placed = 0.0;  // individuals placed
     double peak_mib = 0.0;
     double start_mib = 0.0;  // resident memory before the session
+    double start_file_mib = 0.0;  // of it, pages of files: code and libraries
+    double end_file_mib = 0.0;    // pages of files right after the session
     double grid_mib = 0.0;   // bytes the grid-sized arrays of the model need
 };
 
-// Resident memory of this process now, MiB.
-double resident_mib() {
+// Resident memory of this process now, MiB: in all, and of it the pages of
+// files (the program's code and its libraries, shared and evictable).
+struct Resident {
+    double all = 0.0, files = 0.0;
+};
+Resident resident_mib() {
     std::ifstream statm("/proc/self/statm");
-    double pages = 0.0, resident = 0.0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    double pages = 0.0, resident = 0.0, shared = 0.0;
+    statm >> pages >> resident >> shared;
+    const double mib = static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    return {resident * mib, shared * mib};
 }
 
 // What the model's grid-sized arrays need: the habitat (float) and the cell
@@ -79,6 +86,14 @@ double grid_array_mib(const DerivedValues& d) {
     const double cells = side * side;
     const double per_cell = 4.0 + 4.0 + (d.niche_level > 0.0f ? 4.0 + 4.0 + 1.0 : 0.0);
     return cells * per_cell / (1024.0 * 1024.0);
+}
+
+// Growth of anonymous memory (heap, arrays, stacks) at the peak: the peak less
+// the pages of files at the end of the session and the anonymous memory
+// before it.  Code pages touched after the peak would make it larger; the
+// session touches almost all of its code before it frees the grids.
+double anonymous_growth_mib(const Measure& m) {
+    return m.peak_mib - m.end_file_mib - (m.start_mib - m.start_file_mib);
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
@@ -199,7 +214,9 @@ Measure run_scenario(const fs::path& scenario, bool floors = true) {
         m.uniform_draws = static_cast<double>(session.pass.random.uniform_draws());
         m.normal_draws = static_cast<double>(session.pass.random.normal_draws());
     };
-    m.start_mib = resident_mib();
+    const Resident before = resident_mib();
+    m.start_mib = before.all;
+    m.start_file_mib = before.files;
     const auto start = std::chrono::steady_clock::now();
     SessionOptions options;
     options.seed = 20261208u;
@@ -211,6 +228,7 @@ Measure run_scenario(const fs::path& scenario, bool floors = true) {
     options.replicates = replicates;
     run_session(io, options, read_session);
     m.total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m.end_file_mib = resident_mib().files;
     const auto uniforms = static_cast<std::uint64_t>(m.uniform_draws);
     const auto normals = static_cast<std::uint64_t>(m.normal_draws);
     if (floors) {
@@ -340,10 +358,10 @@ int main(int argc, char** argv) {
         compare_beside(scenarios, beside, repeat);
         return 0;
     }
-    std::printf("%-18s %7s %6s %6s %6s %6s %6s %6s %6s %11s %10s %7s %5s %5s %5s %7s %5s %5s %6s %6s %8s %8s %6s\n",
+    std::printf("%-18s %7s %6s %6s %6s %6s %6s %6s %6s %11s %10s %7s %5s %5s %5s %7s %5s %5s %6s %6s %8s %8s %6s %6s\n",
                 "scenario", "total_s", "model", "grid", "place", "sample", "eval", "stats", "output", "uniforms",
                 "normals", "floor_s", "ns_u", "ns_n", "ratio", "strm_s", "sns_u", "sns_n", "ns_ind", "samp%",
-                "peak_MiB", "grid_MiB", "mem_x");
+                "peak_MiB", "grid_MiB", "mem_x", "anon_x");
     for (const auto& s : scenarios) {
         std::vector<Measure> runs;
         for (int r = 0; r < repeat; ++r) {
@@ -367,7 +385,7 @@ int main(int argc, char** argv) {
         auto plain = [](const Measure& m) { return std::max(0.0, m.uniform_draws - 2.0 * m.normal_draws); };
         const double grid = med([](const Measure& m) { return m.grid_mib; });
         std::printf("%-18s %7.3f %6.3f %6.3f %6.3f %6.3f %6.3f %6.3f %6.3f %11.0f %10.0f %7.3f %5.2f %5.1f %5.2f %7.3f "
-                    "%5.2f %5.1f %6.2f %6.1f %8.1f %8.1f %6.2f\n",
+                    "%5.2f %5.1f %6.2f %6.1f %8.1f %8.1f %6.2f %6.2f\n",
                     s.stem().c_str(), med([](const Measure& m) { return m.total; }),
                     med([](const Measure& m) { return m.stages.model; }),
                     med([](const Measure& m) { return m.stages.grid; }),
@@ -391,7 +409,8 @@ int main(int argc, char** argv) {
                                              : 0.0;
                     }),
                     med([](const Measure& m) { return m.peak_mib; }), grid,
-                    grid > 0.0 ? med([](const Measure& m) { return m.peak_mib - m.start_mib; }) / grid : 0.0);
+                    grid > 0.0 ? med([](const Measure& m) { return m.peak_mib - m.start_mib; }) / grid : 0.0,
+                    grid > 0.0 ? med([](const Measure& m) { return anonymous_growth_mib(m); }) / grid : 0.0);
         std::fflush(stdout);
     }
     return 0;
