@@ -90,8 +90,8 @@ double grid_array_mib(const DerivedValues& d) {
 
 // Growth of anonymous memory (heap, arrays, stacks) at the peak: the peak less
 // the pages of files at the end of the session and the anonymous memory
-// before it.  Code pages touched after the peak would make it larger; the
-// session touches almost all of its code before it frees the grids.
+// before it.  Code pages first touched after the peak would make it too
+// small; the session touches almost all of its code before it frees the grids.
 double anonymous_growth_mib(const Measure& m) {
     return m.peak_mib - m.end_file_mib - (m.start_mib - m.start_file_mib);
 }
